@@ -1,0 +1,134 @@
+#include "link.h"
+
+#include "portnames.h"
+
+#include <QEventLoop>
+
+#include <algorithm>
+
+namespace {
+constexpr int kReadLength = 50;      // input length after OpenPrinterPort
+constexpr int kInputStepMs = 10;     // WaitForInput looks at the receive count every 10 ms ...
+constexpr int kInputLastLook = 30;   // ... 31 times in all
+} // namespace
+
+Link::Link(SharedState& state, MSComm& comm, QTimer& timer1, QObject* parent)
+    : QObject(parent), m_state(state), m_comm(comm), m_timer1(timer1) {
+    m_timer1.setTimerType(Qt::PreciseTimer);
+    m_timer1.setSingleShot(false);
+    // The tick switches the timer off, so it fires once per start; both a delay in progress and any
+    // delay it is nested in end at that tick.
+    connect(&m_timer1, &QTimer::timeout, this, [this] {
+        m_timer1.stop();
+        wake();
+    });
+    connect(&m_comm, &MSComm::inputArrived, this, &Link::wake);
+    connect(&m_comm, &MSComm::deviceLost, this, [this](const QString& reason) {
+        if (m_state.PortIsOpen)
+            m_state.PortIsOpen = false;
+        wake();
+        emit portLost(portFailureText(reason));
+    });
+}
+
+Link::~Link() { cancelWaits(); }
+
+qint32 Link::PortExists(qint16 n) const { return PortNames::portExists(n); }
+
+MSComm::OpenResult Link::OpenPrinterPort() {
+    if (m_state.PortIsOpen)
+        return {true, {}};
+    m_comm.setCommPort(m_state.PrinterPort);
+    m_comm.setSettings(Protocol::settingsText(m_state.PrinterSpeed));
+    m_comm.setHandshaking(m_state.PrinterHandshake);
+    const MSComm::OpenResult result = m_comm.open();
+    if (!result)
+        return result;
+    m_comm.setInputLen(kReadLength);
+    m_state.PortIsOpen = true;
+    return result;
+}
+
+void Link::ClosePrinterPort() {
+    if (!m_state.PortIsOpen)
+        return;
+    m_comm.close();
+    m_state.PortIsOpen = false;
+}
+
+bool Link::SendCommand(const QByteArray& command) {
+    if (!m_state.PortIsOpen && !OpenPrinterPort())
+        return false;
+    return m_comm.output(command);
+}
+
+std::optional<quint8> Link::ReadReplyByte() {
+    const std::optional<QByteArray> bytes = ReadReplyBlock(1);
+    if (!bytes || bytes->isEmpty())
+        return std::nullopt;
+    return quint8(bytes->at(0));
+}
+
+std::optional<QByteArray> Link::ReadReplyBlock(int count) {
+    // A closed port never delivers: waiting on it would hang the page with no way to tell why.
+    const auto arrivedOrGone = [this, count] { return m_comm.inBufferCount() >= count || !m_comm.portOpen(); };
+    if (waitUntil(arrivedOrGone) == WaitResult::Cancelled || m_comm.inBufferCount() < count)
+        return std::nullopt;
+    m_comm.setInputMode(MSComm::InputMode::Binary);
+    const QByteArray bytes = m_comm.input();
+    m_comm.setInputMode(MSComm::InputMode::Text);
+    return bytes;
+}
+
+WaitResult Link::Delay(qint16 ms) {
+    m_timer1.setInterval(ms);
+    return WaitForTimer();
+}
+
+WaitResult Link::WaitForTimer() {
+    m_timer1.start();
+    return waitUntil([this] { return !m_timer1.isActive(); });
+}
+
+InputWait Link::WaitForInput() {
+    for (int i = 0;; ++i) {
+        if (m_comm.inBufferCount() != 0)
+            return InputWait::Arrived;
+        if (Delay(kInputStepMs) == WaitResult::Cancelled)
+            return InputWait::Cancelled;
+        if (i == kInputLastLook)
+            return InputWait::TimedOut;
+    }
+}
+
+void Link::cancelWaits() {
+    for (WaitFrame* frame : m_frames) {
+        frame->cancelled = true;
+        frame->loop->quit();
+    }
+}
+
+QString Link::portFailureText(const QString& reason) const {
+    const QString port = PortNames::portName(m_comm.commPort());
+    return tr("The serial port %1 cannot be used: %2.\r\nCheck the cable, the adapter and that no other "
+              "program holds the port.")
+        .arg(port, reason);
+}
+
+WaitResult Link::waitUntil(std::function<bool()> done) {
+    if (done())
+        return WaitResult::Done;
+    QEventLoop loop;
+    WaitFrame frame{&loop, std::move(done)};
+    m_frames.push_back(&frame);
+    while (!frame.cancelled && !frame.done())
+        loop.exec();
+    m_frames.erase(std::find(m_frames.begin(), m_frames.end(), &frame));
+    return frame.cancelled ? WaitResult::Cancelled : WaitResult::Done;
+}
+
+void Link::wake() {
+    for (WaitFrame* frame : m_frames)
+        if (frame->cancelled || frame->done())
+            frame->loop->quit();
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+// The program's one serial port object. It has the properties the pages rely on (port number, settings
+// text, handshaking 0/1/2, input mode, input length, open/close, receive count, discard, output, input)
+// and keeps its own receive buffer, so that the receive count is exact and a read takes at most the input
+// length and leaves the rest waiting.
+class MSComm : public QObject {
+    Q_OBJECT
+public:
+    enum class InputMode { Text = 0, Binary = 1 };
+
+    struct OpenResult {
+        bool ok = false;
+        QString reason; // the system's own words when the port cannot be opened
+        explicit operator bool() const { return ok; }
+    };
+
+    explicit MSComm(QObject* parent = nullptr);
+    ~MSComm() override;
+
+    void setCommPort(int port) { m_commPort = port; }
+    int commPort() const { return m_commPort; }
+    void setSettings(const QString& settings) { m_settings = settings; }
+    QString settings() const { return m_settings; }
+    void setHandshaking(int handshaking) { m_handshaking = handshaking; }
+    int handshaking() const { return m_handshaking; }
+    void setInputMode(InputMode mode) { m_inputMode = mode; }
+    InputMode inputMode() const { return m_inputMode; }
+    void setInputLen(int length) { m_inputLen = length; }
+    int inputLen() const { return m_inputLen; }
+
+    OpenResult open();
+    void close();
+    bool portOpen() const { return m_port.isOpen(); }
+
+    int inBufferCount() const { return int(m_buffer.size()); }
+    void discardInput() { m_buffer.clear(); }
+    bool output(const QByteArray& bytes);
+    QByteArray input(); // up to the input length (all when it is 0)
+
+    // The device path the current port number leads to, and the line speed in effect while open.
+    QString devicePath() const;
+    qint32 baudRate() const { return m_port.baudRate(); }
+
+signals:
+    void inputArrived();
+    // The port closed itself because the device failed (a pulled cable, a vanished USB adapter).
+    void deviceLost(const QString& reason);
+
+private:
+    void readWaiting();
+    void handleError(QSerialPort::SerialPortError error);
+    void settleLine();
+    bool applySettings(QString* reason);
+
+    QSerialPort m_port;
+    QByteArray m_buffer;
+    int m_commPort = 1;
+    QString m_settings = QStringLiteral("9600,N,8,1");
+    int m_handshaking = 0;
+    InputMode m_inputMode = InputMode::Text;
+    int m_inputLen = 0;
+    // Bytes written that the printer may not have taken off the line yet; see settleLine().
+    qint64 m_unsettledBytes = 0;
+    QElapsedTimer m_sinceWrite;
+    bool m_closing = false;
+};

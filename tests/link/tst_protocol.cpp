@@ -1,0 +1,108 @@
+// The command set as bytes and the small decisions made on reply bytes.
+#include "link/protocol.h"
+
+#include <QTest>
+
+class TstProtocol : public QObject {
+    Q_OBJECT
+    SharedState state;
+
+private slots:
+    void initTestCase() {
+        state.EscChar = QByteArray(1, 27);
+        state.GsChar = QByteArray(1, 29);
+        state.CanChar = QByteArray(1, 24);
+    }
+
+    void commandBytes_data() {
+        const Protocol::Commands c{state};
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("wake-up") << c.wakeUp() << QByteArray::fromHex("00");
+        QTest::newRow("cancel") << c.cancel() << QByteArray::fromHex("18");
+        QTest::newRow("paper status") << c.paperStatus() << QByteArray::fromHex("1b76");
+        QTest::newRow("identification") << c.identification() << QByteArray::fromHex("1b49");
+        QTest::newRow("configuration query") << c.configurationQuery() << QByteArray::fromHex("1d53661c");
+        QTest::newRow("extension presence") << c.extensionPresence() << QByteArray::fromHex("1b6e70");
+        QTest::newRow("opto parameters") << c.optoParameterQuery() << QByteArray::fromHex("1b4f");
+        QTest::newRow("mode reflective") << c.setSensorMode(0) << QByteArray::fromHex("1b6f00");
+        QTest::newRow("mode transmissive") << c.setSensorMode(1) << QByteArray::fromHex("1b6f01");
+        QTest::newRow("mode store") << c.modeStore() << QByteArray::fromHex("1b73");
+        QTest::newRow("printer opto level") << c.printerOptoLevel() << QByteArray::fromHex("1d6f");
+        QTest::newRow("near-end state") << c.nearEndState() << QByteArray::fromHex("1b6e73");
+        QTest::newRow("near-end level") << c.nearEndOptoLevel() << QByteArray::fromHex("1b6e6c");
+        QTest::newRow("speed 57600 hardware") << c.setSpeed(0x86) << QByteArray::fromHex("1d4286");
+        QTest::newRow("calibrate printer") << c.calibratePrinterOpto() << QByteArray::fromHex("1d4f0505");
+        QTest::newRow("calibrate near-end") << c.calibrateNearEndOpto() << QByteArray::fromHex("1b6e63");
+    }
+    void commandBytes() {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(command.toHex(), bytes.toHex());
+    }
+
+    void speedCodes_data() {
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<int>("probe");
+        QTest::addColumn<int>("restore");
+        const int codes[] = {0, 1, 2, 3, 4, 5, 5, 6, 7};
+        for (int i = 0; i < 9; ++i)
+            QTest::newRow(qPrintable(Protocol::speeds()[i])) << Protocol::speeds()[i] << codes[i] << codes[i];
+        QTest::newRow("unknown") << QString("300") << 0 << 3;
+    }
+    void speedCodes() {
+        QFETCH(QString, speed);
+        QFETCH(int, probe);
+        QFETCH(int, restore);
+        QCOMPARE(Protocol::speedCode(speed), probe);
+        QCOMPARE(Protocol::restoreSpeedCode(speed), restore);
+        QCOMPARE(Protocol::settingsText(speed), speed + ",N,8,1");
+    }
+
+    void configuration_data() {
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<bool>("xonXoff");
+        QTest::newRow("57600 0x06") << "57600" << 0x06 << true;
+        QTest::newRow("57600 0x86 hardware") << "57600" << 0x86 << false;
+        QTest::newRow("57600 0x05 other speed") << "57600" << 0x05 << false;
+        QTest::newRow("38400 0x05") << "38400" << 0x05 << true;
+        QTest::newRow("28800 0x05") << "28800" << 0x05 << true;
+        QTest::newRow("unused bits ignored") << "9600" << 0x7B << true;
+    }
+    void configuration() {
+        QFETCH(QString, speed);
+        QFETCH(int, byte);
+        QFETCH(bool, xonXoff);
+        QCOMPARE(Protocol::configurationMeansXonXoff(quint8(byte), speed), xonXoff);
+        QCOMPARE(Protocol::configurationByte(6, 2), quint8(0x86));
+        QCOMPARE(Protocol::configurationByte(Protocol::speedCode("38400"), 1), quint8(5));
+    }
+
+    void printerName_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("short") << QByteArray("ABC") << "ABC";
+        QTest::newRow("thirty characters") << QByteArray("  Receipt Printer 80 mm  v2.11 ") << "Receipt Printe";
+        QTest::newRow("blanks only") << QByteArray("     ") << "";
+        QTest::newRow("tab is not a blank") << QByteArray("\tX ") << "\tX";
+    }
+    void printerName() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, name);
+        QCOMPARE(Protocol::printerName(reply), name);
+    }
+
+    void optoBlockIsTakenByteForByte() {
+        const OptoParameterBlock b = Protocol::optoParameters(QByteArray::fromHex("ff00807f1001ee"));
+        QCOMPARE(b.optoType, quint8(255));
+        QCOMPARE(b.blackLevel, quint8(0));
+        QCOMPARE(b.markLevel, quint8(128));
+        QCOMPARE(b.paperLevel, quint8(127));
+        QCOMPARE(b.paperThreshold, quint8(16));
+        QCOMPARE(b.markThreshold, quint8(1));
+    }
+};
+
+QTEST_MAIN(TstProtocol)
+#include "tst_protocol.moc"

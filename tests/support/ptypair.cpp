@@ -1,0 +1,77 @@
+#include "ptypair.h"
+
+#include "link/portnames.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+RawPty::RawPty() {
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
+        return;
+    m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
+    m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios t{};
+    ::tcgetattr(m_slave, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(m_slave, TCSANOW, &t);
+}
+
+RawPty::~RawPty() {
+    closeMaster();
+    if (m_slave >= 0)
+        ::close(m_slave);
+}
+
+void RawPty::write(const QByteArray& bytes) {
+    if (m_master >= 0)
+        [[maybe_unused]] auto n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
+}
+
+QByteArray RawPty::readAll() {
+    QByteArray all;
+    QElapsedTimer quiet;
+    quiet.start();
+    while (m_master >= 0 && quiet.elapsed() < 30) {
+        QCoreApplication::processEvents();
+        pollfd p{m_master, POLLIN, 0};
+        if (::poll(&p, 1, 5) > 0 && (p.revents & POLLIN)) {
+            char buf[512];
+            const ssize_t n = ::read(m_master, buf, sizeof buf);
+            if (n > 0) {
+                all.append(buf, n);
+                quiet.restart();
+            }
+        }
+    }
+    return all;
+}
+
+void RawPty::closeMaster() {
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
+
+TestPortFolder::TestPortFolder() {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
+    QDir(m_dir.path()).mkpath(QStringLiteral("veltaro/ports"));
+    PortNames::setSystemDevicePattern(m_dir.path() + QStringLiteral("/no-system-port-%1"));
+}
+
+QString TestPortFolder::path() const { return m_dir.path() + QStringLiteral("/veltaro/ports"); }
+
+void TestPortFolder::setPort(int n, const QString& devicePath) {
+    const QString entry = path() + QStringLiteral("/COM") + QString::number(n);
+    QFile::remove(entry);
+    if (!devicePath.isEmpty())
+        QFile::link(devicePath, entry);
+}
