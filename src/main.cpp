@@ -1,6 +1,12 @@
+#include "shell/wizard.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    // The wizard's pages hide and show one another; the program ends only through the wizard.
+    QApplication::setQuitOnLastWindowClosed(false);
+    Wizard wizard;
+    wizard.start();
+    return QApplication::exec();
 }

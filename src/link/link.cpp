@@ -115,7 +115,14 @@ QString Link::portFailureText(const QString& reason) const {
         .arg(port, reason);
 }
 
+void Link::shutDown() {
+    m_shutDown = true;
+    cancelWaits();
+}
+
 WaitResult Link::waitUntil(std::function<bool()> done) {
+    if (m_shutDown)
+        return WaitResult::Cancelled;
     if (done())
         return WaitResult::Done;
     QEventLoop loop;

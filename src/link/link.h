@@ -60,6 +60,9 @@ public:
     // Ends every wait in progress; each returns Cancelled.
     void cancelWaits();
     bool isWaiting() const { return !m_frames.empty(); }
+    // The program is ending: every wait in progress is cancelled and every later one returns Cancelled
+    // at once (the event loops will not run again).
+    void shutDown();
 
     // The words a technician reads when the port cannot be used.
     QString portFailureText(const QString& reason) const;
@@ -81,4 +84,5 @@ private:
     MSComm& m_comm;
     QTimer& m_timer1;
     std::vector<WaitFrame*> m_frames;
+    bool m_shutDown = false;
 };

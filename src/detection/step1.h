@@ -1,0 +1,38 @@
+#pragma once
+
+#include "link/link.h"
+#include "link/mscomm.h"
+#include "shell/page.h"
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+// The detection page: the first page of the wizard, and home of the program's one serial port object and
+// its one delay timer, which live as long as the program.
+class Step1 : public Page {
+    Q_OBJECT
+public:
+    explicit Step1(Wizard& wizard);
+
+    void Form_Load() override;
+    void Form_Unload() override;
+
+    Link& link() { return m_link; }
+    MSComm& comm() { return m_comm; }
+
+    HelpPane* WebBrowser;
+    QLabel* ScanStatus;
+    QPushButton* Exit;
+    QPushButton* ManualDetect;
+    QPushButton* Start;
+    QTimer* Timer1;
+
+private:
+    void Start_Click();
+    void ManualDetect_Click();
+    void Exit_Click();
+
+    MSComm m_comm;
+    Link m_link;
+};

@@ -1,0 +1,160 @@
+#include "layoutbuilder.h"
+
+#include "helppane.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHash>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace LayoutBuilder {
+namespace {
+
+using Layout::Kind;
+
+QRect pixelRect(const Layout::Element& e) {
+    return QRect(Layout::toPixels(e.left), Layout::toPixels(e.top), Layout::toPixels(e.width),
+                 Layout::toPixels(e.height));
+}
+
+void applyColours(QWidget* w, const Layout::Element& e) {
+    if (!e.foreground.isValid() && !e.background.isValid())
+        return;
+    QPalette palette = w->palette();
+    if (e.foreground.isValid()) {
+        palette.setColor(QPalette::WindowText, e.foreground);
+        palette.setColor(QPalette::ButtonText, e.foreground);
+    }
+    if (e.background.isValid()) {
+        palette.setColor(QPalette::Window, e.background);
+        w->setAutoFillBackground(true);
+    }
+    w->setPalette(palette);
+}
+
+void applyFont(QWidget* w, const Layout::Element& e) {
+    if (e.fontFamily.isEmpty())
+        return;
+    QFont font(e.fontFamily);
+    // Where the named face is missing, a face of the same kind stands in.
+    font.setStyleHint(QFont::Serif);
+    font.setPointSizeF(e.fontPointSize);
+    font.setBold(e.bold);
+    w->setFont(font);
+}
+
+QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFactory& custom) {
+    switch (e.kind) {
+    case Kind::HelpPane:
+        return new HelpPane(parent);
+    case Kind::Label: {
+        auto* label = new QLabel(e.caption, parent);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    }
+    case Kind::Button:
+        return new QPushButton(e.caption, parent);
+    case Kind::PictureButton: {
+        auto* button = new QPushButton(parent);
+        button->setAccessibleName(e.caption);
+        button->setToolTip(e.caption);
+        return button;
+    }
+    case Kind::Frame:
+        return new QGroupBox(e.caption, parent);
+    case Kind::Option:
+        return new QRadioButton(e.caption, parent);
+    case Kind::DropDown: {
+        auto* list = new QComboBox(parent);
+        list->setEditable(false);
+        return list;
+    }
+    case Kind::Picture: {
+        auto* picture = new QLabel(parent);
+        picture->setPixmap(QPixmap(e.caption));
+        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        if (e.border)
+            picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        return picture;
+    }
+    case Kind::Custom:
+        return custom ? custom(e, parent) : new QWidget(parent);
+    case Kind::Timer:
+        break;
+    }
+    return nullptr;
+}
+
+void applyWindow(QWidget* window, const Layout::Window& layout) {
+    window->setObjectName(layout.name);
+    window->setWindowTitle(layout.title);
+    if (!layout.icon.isEmpty())
+        window->setWindowIcon(QIcon(layout.icon));
+    Qt::WindowFlags flags;
+    switch (layout.frame) {
+    case Layout::WindowFrame::None:
+        flags = Qt::SplashScreen | Qt::FramelessWindowHint;
+        break;
+    case Layout::WindowFrame::FixedSingle:
+        flags = Qt::Window;
+        break;
+    case Layout::WindowFrame::FixedDialog:
+        flags = Qt::Dialog;
+        break;
+    case Layout::WindowFrame::ToolWindow:
+        flags = Qt::Tool;
+        break;
+    }
+    if (layout.frame != Layout::WindowFrame::None)
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint;
+    window->setWindowFlags(flags);
+    window->setFixedSize(Layout::toPixels(layout.clientWidth), Layout::toPixels(layout.clientHeight));
+}
+
+} // namespace
+
+void build(QWidget* window, const Layout::Window& layout, const CustomFactory& custom) {
+    applyWindow(window, layout);
+    QHash<QString, QWidget*> built;
+    std::vector<std::pair<int, QWidget*>> tabOrder;
+    for (const Layout::Element& e : layout.elements) {
+        QWidget* parent = e.container.isEmpty() ? window : built.value(e.container, window);
+        if (e.kind == Kind::Timer) {
+            auto* timer = new QTimer(window);
+            timer->setObjectName(e.name);
+            continue;
+        }
+        QWidget* w = makeWidget(e, parent, custom);
+        w->setObjectName(e.name);
+        w->setGeometry(pixelRect(e));
+        applyColours(w, e);
+        applyFont(w, e);
+        built.insert(e.name, w);
+        if (e.tab >= 0)
+            tabOrder.emplace_back(e.tab, w);
+    }
+    std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    if (layout.centred)
+        centre(window);
+}
+
+void centre(QWidget* window) {
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+} // namespace LayoutBuilder

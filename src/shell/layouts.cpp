@@ -1,0 +1,176 @@
+#include "layout.h"
+
+namespace Layout {
+
+using K = Kind;
+
+const Element* Window::element(const QString& elementName) const {
+    for (const Element& e : elements)
+        if (e.name == elementName)
+            return &e;
+    return nullptr;
+}
+
+namespace {
+const QString kIconA = QStringLiteral(":/icon-a.png");
+const QString kIconB = QStringLiteral(":/icon-b.png");
+const QString kIconC = QStringLiteral(":/icon-c.png");
+const QString kExit = QStringLiteral("Exit");
+const QString kBack = QStringLiteral("<--  Back");
+const QString kNext = QStringLiteral("Next  -->");
+} // namespace
+
+const Window& splashScreen() {
+    static const Window w{
+        "SplashScreen", "", WindowFrame::None, 5670, 4215, true, "",
+        {
+            {"Picture1", K::Picture, ":/splash.jpg", "", 120, 120, 5415, 3975},
+            {.name = "Rev", .kind = K::Label, .caption = "", .container = "Picture1", .left = 3840, .top = 3480,
+             .width = 1575, .height = 375, .foreground = QColor(0, 0, 0), .background = QColor(255, 255, 255),
+             .fontFamily = "Times New Roman", .fontPointSize = 15.75, .bold = true},
+            {"Timer", K::Timer, "", "Picture1"},
+        }};
+    return w;
+}
+
+const Window& step1() {
+    // The three-button layout; the page starts in the two-button one.
+    static const Window w{"Step1", "Step 1: Detection of the printer", WindowFrame::FixedSingle, 5475, 4680, true,
+                          kIconA,
+                          {
+                              {"WebBrowser", K::HelpPane, "", "", 120, 120, 5295, 3495, 2},
+                              {"ScanStatus", K::Label, "", "", 480, 3720, 4695, 255, 4},
+                              {"Exit", K::Button, kExit, "", 120, 4080, 1575, 495, 3},
+                              {"ManualDetect", K::Button, "Manual Detection", "", 1920, 4080, 1575, 495, 1},
+                              {"Start", K::Button, "Start", "", 3720, 4080, 1575, 495, 0},
+                              {"Timer1", K::Timer, "", ""},
+                          }};
+    return w;
+}
+
+const Window& portSelection() {
+    static const Window w{
+        "PortSelection", "Step 1: Detection of the printer", WindowFrame::FixedSingle, 5415, 4680, true, kIconB,
+        {
+            {"WebBrowser", K::HelpPane, "", "", 120, 120, 5175, 1695, 15},
+            {"Frame1", K::Frame, "Serial Port", "", 600, 1800, 4095, 2175, 12, QColor(0, 128, 0)},
+            {"DetectedPrinter", K::Label, "", "Frame1", 120, 240, 3855, 255, 16, {}, QColor(255, 255, 192)},
+            {"COM1", K::Option, "COM 1", "Frame1", 600, 540, 855, 255, 4},
+            {"COM2", K::Option, "COM 2", "Frame1", 600, 795, 855, 255, 5},
+            {"COM3", K::Option, "COM 3", "Frame1", 600, 1035, 855, 255, 6},
+            {"COM4", K::Option, "COM 4", "Frame1", 600, 1290, 975, 255, 7},
+            {"COM5", K::Option, "COM 5", "Frame1", 600, 1560, 975, 210, 8},
+            {"COM6", K::Option, "COM 6", "Frame1", 600, 1785, 855, 255, 9},
+            {"label", K::Label, "Baudrate:", "Frame1", 2040, 480, 735, 255, 13},
+            {"serialspeed", K::DropDown, "", "Frame1", 2040, 720, 1695, 315, 10},
+            {"Label1", K::Label, "Handshake:", "Frame1", 2040, 1080, 975, 255, 14},
+            {"serialhandshakeconf", K::DropDown, "", "Frame1", 2040, 1320, 1695, 315, 11},
+            {"DetectSerialPrinter", K::Button, "Detect Printer", "Frame1", 2040, 1680, 1695, 375, 0},
+            {"Exit", K::Button, kExit, "", 120, 4080, 1575, 495, 3},
+            {"Back", K::Button, kBack, "", 1920, 4080, 1575, 495, 2},
+            {"Next", K::Button, kNext, "", 3720, 4080, 1575, 495, 1},
+        }};
+    return w;
+}
+
+const Window& step2() {
+    static const Window w{
+        "Step2", "Step 2: Opto-sensor selection", WindowFrame::FixedSingle, 5385, 4650, true, kIconA,
+        {
+            {"WebBrowser", K::HelpPane, "", "", 120, 120, 5175, 1215, 3},
+            {"Frame1", K::Frame, "Optosensor selection", "", 120, 1440, 5175, 1215, 4},
+            {"PrinterOpto", K::Option, "Printer opto-sensor", "Frame1", 960, 360, 1935, 255, 5},
+            {"NEOPOpto", K::Option, "Near End Of Paper opto-sensor", "Frame1", 960, 720, 3255, 255, 6},
+            {"Frame2", K::Frame, "Action selection", "", 120, 2760, 5175, 1215, 7},
+            {"Monitor", K::Option, "Monitor the opto-sensor", "Frame2", 960, 360, 3255, 255, 8},
+            {"Calibrate", K::Option, "Calibrate the opto-sensor", "Frame2", 960, 720, 3135, 255, 9},
+            {"Exit", K::Button, kExit, "", 120, 4080, 1455, 495, 2},
+            {"Back", K::Button, kBack, "", 1680, 4080, 1455, 495, 1},
+            {"Next", K::Button, kNext, "", 3240, 4080, 1455, 495, 0},
+            // No caption on screen; "Help" is what a screen reader announces.
+            {"HelpButton", K::PictureButton, "Help", "", 4800, 4080, 495, 495, 10},
+        }};
+    return w;
+}
+
+const Window& chanReflectModeFrm() {
+    static const Window w{
+        "ChanReflectModeFrm", "Step 3: Calibration of the opto-sensor", WindowFrame::FixedDialog, 5445, 4650, true,
+        kIconA,
+        {
+            {"WebBrowser", K::HelpPane, "", "", 120, 120, 5175, 975, 8},
+            {"Frame1", K::Frame, "", "", 960, 1200, 1455, 2655, 3},
+            {"Picture1", K::Picture, ":/mode-reflective.png", "Frame1", 120, 240, 1215, 2055, 4},
+            {"Reflect", K::Option, "Reflective", "Frame1", 120, 2350, 1095, 255, 5},
+            {"Frame2", K::Frame, "", "", 2880, 1200, 1455, 2655, 6},
+            {"Picture2", K::Picture, ":/mode-transmissive.png", "Frame2", 120, 240, 1215, 2055, 7},
+            {"Transmit", K::Option, "Transmitive", "Frame2", 120, 2350, 1215, 255, 9},
+            {"Exit", K::Button, kExit, "", 120, 4080, 1575, 495, 1},
+            {"Back", K::Button, kBack, "", 1920, 4080, 1575, 495, 2},
+            {"Next", K::Button, kNext, "", 3720, 4080, 1575, 495, 0},
+        }};
+    return w;
+}
+
+const Window& step3() {
+    static const Window w{"Step3", "Step 3: Calibration of the opto-sensor", WindowFrame::FixedSingle, 5385, 4650,
+                          true, kIconA,
+                          {
+                              {"WebBrowser", K::HelpPane, "", "", 120, 120, 5175, 3855, 3},
+                              {"Exit", K::Button, kExit, "", 120, 4080, 1575, 495, 2},
+                              {"Back", K::Button, kBack, "", 1920, 4080, 1575, 495, 1},
+                              {"Calibrate", K::Button, "Calibrate", "", 3720, 4080, 1575, 495, 0},
+                          }};
+    return w;
+}
+
+const Window& monitorFrm() {
+    static const Window w{
+        "MonitorFrm", "Monitoring the opto-sensors", WindowFrame::FixedSingle, 5385, 4650, true, kIconA,
+        {
+            {"Picture1", K::Custom, ":/chart-background.jpg", "", 120, 120, 5175, 3735, 2},
+            {.name = "StateEnough", .kind = K::Picture, .caption = ":/state-enough.png", .container = "Picture1",
+             .left = 2520, .top = 10, .width = 1760, .height = 360, .tab = 3, .border = false},
+            {.name = "StateNEOP", .kind = K::Picture, .caption = ":/state-neop.png", .container = "Picture1",
+             .left = 2280, .top = 10, .width = 2050, .height = 360, .tab = 4, .border = false},
+            {"Exit", K::Button, kExit, "", 120, 4080, 1575, 495, 1},
+            {"Back", K::Button, kBack, "", 1920, 4080, 1575, 495, 0},
+            {"CheckParam", K::Button, "Check Parameters", "", 3720, 4080, 1575, 495, 5},
+            {"MonitorTimer", K::Timer, "", ""},
+        }};
+    return w;
+}
+
+const Window& printParam() {
+    const auto line = [](const char* name, const char* caption, QColor colour, int top, int tab) {
+        return Element{name, K::Label, caption, "", 0, top, 3135, 255, tab, {}, colour};
+    };
+    static const Window w{"PrintParam", "Printer opto parameters", WindowFrame::ToolWindow, 3150, 1425, false, "",
+                          {
+                              line("OptoType_L", "Opto Type", QColor(255, 192, 255), 0, 0),
+                              line("BlackLevel", "Black Level", QColor(128, 128, 255), 240, 5),
+                              line("MarkLevel", "Mark Level", QColor(128, 255, 255), 480, 4),
+                              line("PaperLevel", "Paper Level", QColor(0, 255, 0), 720, 3),
+                              line("PaperThres", "Paper Threshold", QColor(255, 255, 128), 960, 2),
+                              line("MarkThres", "Mark Threshold", QColor(255, 128, 128), 1200, 1),
+                          }};
+    return w;
+}
+
+const Window& helpFrm() {
+    static const Window w{"HelpFrm", "Help", WindowFrame::FixedDialog, 5475, 4680, true, kIconC,
+                          {
+                              {"WebBrowser", K::HelpPane, "", "", 120, 120, 5295, 3855, 0},
+                              {"Close", K::Button, "Close Help", "", 1560, 4080, 2415, 495, 1},
+                          }};
+    return w;
+}
+
+const std::vector<const Window*>& allWindows() {
+    static const std::vector<const Window*> all{&splashScreen(), &step1(),     &portSelection(),
+                                                &step2(),        &chanReflectModeFrm(), &step3(),
+                                                &monitorFrm(),   &printParam(), &helpFrm()};
+    return all;
+}
+
+} // namespace Layout

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "layout.h"
+#include "layoutbuilder.h"
+
+#include <QWidget>
+
+class Wizard;
+class HelpPane;
+
+// A window of the wizard, built from its layout table. Pages that live for the whole run are only hidden
+// and shown; the others are unloaded when left (their Form_Unload runs, then they are deleted once no
+// handler of theirs is on the stack any more) and each visit starts from Form_Load.
+class Page : public QWidget {
+    Q_OBJECT
+public:
+    enum class Lifetime { WholeRun, UnloadedWhenLeft };
+
+    Page(Wizard& wizard, const Layout::Window& layout, Lifetime lifetime,
+         const LayoutBuilder::CustomFactory& custom = {});
+
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+
+    const Layout::Window& layoutTable() const { return m_layout; }
+    Lifetime lifetime() const { return m_lifetime; }
+    Wizard& wizard() const { return m_wizard; }
+
+    // The element of the layout table with that name, as built.
+    template <class T> T* control(const QString& name) const {
+        T* w = findChild<T*>(name);
+        Q_ASSERT_X(w, "Page::control", qPrintable(name));
+        return w;
+    }
+    HelpPane* helpPane() const;
+    // Shows HelpDir followed by the file name in the page's help pane.
+    void openHelp(const QString& fileName);
+
+protected:
+    // The close box: a page that lives for the whole run ends the program through its Form_Unload; the
+    // others are unloaded.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Wizard& m_wizard;
+    const Layout::Window& m_layout;
+    Lifetime m_lifetime;
+};

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "link/sharedstate.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class Link;
+class Page;
+class SplashScreen;
+class Step1;
+class PortSelection;
+class Step2;
+class ChanReflectModeFrm;
+class Step3;
+class MonitorFrm;
+class PrintParam;
+class HelpFrm;
+
+// The program: its shared state and its windows. A window is loaded (built, then its Form_Load run) on
+// first use; Step1, PortSelection, Step2 and ChanReflectModeFrm then live for the whole run, while Step3,
+// MonitorFrm, PrintParam and HelpFrm are unloaded when left and loaded afresh on the next use. Step1 owns
+// the serial port object, the delay timer and the link over them.
+class Wizard : public QObject {
+    Q_OBJECT
+public:
+    explicit Wizard(QObject* parent = nullptr);
+    ~Wizard() override;
+
+    SharedState& state() { return m_state; }
+    Link& link();
+
+    SplashScreen& splashScreen();
+    Step1& step1();
+    PortSelection& portSelection();
+    Step2& step2();
+    ChanReflectModeFrm& chanReflectModeFrm();
+    Step3& step3();
+    MonitorFrm& monitorFrm();
+    PrintParam& printParam();
+    HelpFrm& helpFrm();
+
+    // Loaded windows, without loading them.
+    Step1* loadedStep1() const;
+    PortSelection* loadedPortSelection() const;
+    Step2* loadedStep2() const;
+    ChanReflectModeFrm* loadedChanReflectModeFrm() const;
+    Step3* loadedStep3() const;
+    MonitorFrm* loadedMonitorFrm() const;
+    PrintParam* loadedPrintParam() const;
+    HelpFrm* loadedHelpFrm() const;
+
+    // Runs the window's Form_Unload, hides it and deletes it once no handler of it is running.
+    void unload(Page* page);
+
+    // Start-up: the splash window, which after its time shows Step1.
+    void start();
+
+    // The one way the program ends (Exit, the close boxes that end it, the firmware-loader message):
+    // every wait in progress is cancelled, the port closed, every window hidden without its close
+    // handler, then the end routine runs (by default the application quits).
+    void endProgram();
+    bool isEnding() const { return m_ending; }
+    void setEndRoutine(std::function<void()> routine) { m_endRoutine = std::move(routine); }
+
+private:
+    template <class T> T& load(QPointer<T>& slot);
+
+    SharedState m_state;
+    QPointer<SplashScreen> m_splash;
+    QPointer<Step1> m_step1;
+    QPointer<PortSelection> m_portSelection;
+    QPointer<Step2> m_step2;
+    QPointer<ChanReflectModeFrm> m_chanReflectModeFrm;
+    QPointer<Step3> m_step3;
+    QPointer<MonitorFrm> m_monitorFrm;
+    QPointer<PrintParam> m_printParam;
+    QPointer<HelpFrm> m_helpFrm;
+    bool m_ending = false;
+    std::function<void()> m_endRoutine;
+};
