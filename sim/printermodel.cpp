@@ -200,8 +200,7 @@ void PrinterModel::frame(char byte, bool atOwnSpeed, LineState line, qint64 nowM
     finish(m_partial, std::nullopt, line, nowMs);
 }
 
-void PrinterModel::finish(const QByteArray& bytes, std::optional<Command> command, LineState line,
-                          qint64 nowMs) {
+void PrinterModel::finish(QByteArray bytes, std::optional<Command> command, LineState line, qint64 nowMs) {
     const bool heard = m_partialAllHeard;
     m_transcript.append({bytes, line.speed, line.hardwareFlow, nowMs, heard, command.has_value()});
     m_partial.clear();

@@ -46,16 +46,16 @@ struct PrinterConfig {
 // the replies to `onlyFor` when that is set. Silence wins over everything, reply overrides included.
 struct Faults {
     bool silent = false;      // never answers
-    QByteArray silentFrom;    // answers nothing from the first time this command is heard
-    QByteArray onlyFor;       // restricts the reply faults below to this command
-    QByteArray extraBytes;    // sent right after the reply
+    QByteArray silentFrom{};  // answers nothing from the first time this command is heard
+    QByteArray onlyFor{};     // restricts the reply faults below to this command
+    QByteArray extraBytes{};  // sent right after the reply
     int missingBytes = 0;     // the reply is cut short by this many bytes at its end
     int delayMs = 0;          // the reply comes this much later
     bool randomReply = false; // the reply's bytes are replaced by as many random bytes
 };
 
 struct TranscriptEntry {
-    QByteArray bytes;
+    QByteArray bytes{};
     int lineSpeed = 0;
     bool hardwareFlow = false;
     qint64 timeMs = 0;
@@ -118,7 +118,7 @@ private:
     };
 
     void frame(char byte, bool atOwnSpeed, LineState line, qint64 nowMs);
-    void finish(const QByteArray& bytes, std::optional<Command> command, LineState line, qint64 nowMs);
+    void finish(QByteArray bytes, std::optional<Command> command, LineState line, qint64 nowMs);
     void act(Command command, const QByteArray& bytes);
     QByteArray answer(Command command, qint64 nowMs, int* delayMs);
     void queueReply(const QByteArray& command, QByteArray reply, qint64 dueMs, bool exact);

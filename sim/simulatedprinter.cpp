@@ -35,7 +35,7 @@ SimulatedPrinter::SimulatedPrinter(const PrinterConfig& config, QObject* parent)
     m_clock.start();
     m_replyTimer.setSingleShot(true);
     m_replyTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_replyTimer, &QTimer::timeout, this, &SimulatedPrinter::sendDue);
+    connect(&m_replyTimer, &QTimer::timeout, this, &SimulatedPrinter::sendLateReplies);
     openPty();
 }
 
@@ -162,19 +162,25 @@ void SimulatedPrinter::readLine() {
 
     const qsizetype before = m_model.transcript().size();
     m_model.receive(chunk, line, m_clock.elapsed());
-    sendDue();
+    const QByteArray replied = writeDue(); // at once: the application is waiting with the port open
     // Copies: a handler may clear the transcript.
     const QList<TranscriptEntry> added = m_model.transcript().mid(before);
     for (const TranscriptEntry& entry : added)
         emit commandReceived(entry);
+    if (!replied.isEmpty()) emit replySent(replied);
 }
 
-void SimulatedPrinter::sendDue() {
+QByteArray SimulatedPrinter::writeDue() {
     const QByteArray due = m_model.takeDue(m_clock.elapsed());
     if (!due.isEmpty()) write(due);
     if (const auto next = m_model.nextDueMs())
         m_replyTimer.start(int(std::max<qint64>(0, *next - m_clock.elapsed())));
-    if (!due.isEmpty()) emit replySent(due);
+    return due;
+}
+
+void SimulatedPrinter::sendLateReplies() {
+    const QByteArray replied = writeDue();
+    if (!replied.isEmpty()) emit replySent(replied);
 }
 
 void SimulatedPrinter::send(const QByteArray& bytes) {

@@ -71,7 +71,8 @@ private:
     bool makePortEntry();
     void removePortEntry();
     void readLine();
-    void sendDue();
+    QByteArray writeDue();
+    void sendLateReplies();
     void write(const QByteArray& bytes);
     void flushOutbox();
     bool fail(const QString& what);
