@@ -9,7 +9,8 @@ class QPushButton;
 class QTimer;
 
 // The detection page: the first page of the wizard, and home of the program's one serial port object and
-// its one delay timer, which live as long as the program.
+// its one delay timer, which live as long as the program. Its Start button runs the automatic search of
+// the port selection page; the search's progress reaches ScanStatus through that page.
 class Step1 : public Page {
     Q_OBJECT
 public:
@@ -29,9 +30,13 @@ public:
     QTimer* Timer1;
 
 private:
+    enum class ButtonRow { ExitAndStart, WithManualDetect };
+
     void Start_Click();
     void ManualDetect_Click();
     void Exit_Click();
+    void useButtonRow(ButtonRow row);
+    void showNotFound();
 
     MSComm m_comm;
     Link m_link;
