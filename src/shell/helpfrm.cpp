@@ -5,5 +5,6 @@
 #include <QPushButton>
 
 HelpFrm::HelpFrm(Wizard& wizard) : Page(wizard, Layout::helpFrm(), Lifetime::UnloadedWhenLeft) {
-    connect(control<QPushButton>("Close"), &QPushButton::clicked, this, [this] { this->wizard().unload(this); });
+    connect(control<QPushButton>("Close"), &QPushButton::clicked, this,
+            [this] { this->wizard().unload(this); });
 }

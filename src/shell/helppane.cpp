@@ -1,11 +1,13 @@
 #include "helppane.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
 HelpPane::HelpPane(QWidget* parent) : QTextBrowser(parent) {
     setOpenExternalLinks(false);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setAccessibleName(tr("Help"));
 }
 
 void HelpPane::Navigate(const QString& path) {
@@ -13,8 +15,14 @@ void HelpPane::Navigate(const QString& path) {
     const QFileInfo file(path);
     m_missing = !file.isFile() || !file.isReadable();
     if (m_missing) {
-        setPlainText(tr("Help page not found: %1").arg(path));
+        // A plain line, not a page: the technician sees which file the help folder lacks.
+        setPlainText(tr("Help page not found: %1").arg(QDir::toNativeSeparators(file.absoluteFilePath())));
         return;
     }
-    setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
+    const QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
+    // Asked for the page it already shows, the browser would keep what it has; the file is read anew.
+    if (source() == url)
+        reload();
+    else
+        setSource(url);
 }

@@ -11,10 +11,10 @@
 namespace Layout {
 
 enum class Kind {
-    HelpPane,      // HTML help page (QTextBrowser)
+    HelpPane, // HTML help page (QTextBrowser)
     Label,
     Button,
-    PictureButton, // a button that shows only a picture; its caption is its accessible name
+    PictureButton, // a button that shows only its picture; its caption is its accessible name
     Frame,         // group box
     Option,        // option button
     DropDown,      // drop-down list that takes only its own entries
@@ -28,16 +28,17 @@ enum class WindowFrame { None, FixedSingle, FixedDialog, ToolWindow };
 struct Element {
     QString name;
     Kind kind;
-    QString caption;          // the caption; for pictures the resource path of the picture
-    QString container;        // empty: the window itself
+    QString caption{};   // the caption; for pictures the resource path of the picture
+    QString container{}; // empty: the window itself
     int left = 0, top = 0, width = 0, height = 0;
-    int tab = -1;             // position in the tab order, -1 when the element takes no focus
-    QColor foreground{};      // invalid: the default
-    QColor background{};      // invalid: the default
-    bool border = true;       // picture panes: sunken border, or none
-    QString fontFamily{};     // empty: the system's dialog font
+    int tab = -1;         // position in the tab order, -1 when the element takes no focus
+    QColor foreground{};  // invalid: the default
+    QColor background{};  // invalid: the default
+    bool border = true;   // picture panes: sunken border, or none
+    QString fontFamily{}; // empty: the system's dialog font
     qreal fontPointSize = 0;
     bool bold = false;
+    QString picture{}; // picture buttons: the resource path of the picture they show
 };
 
 struct Window {
@@ -46,14 +47,16 @@ struct Window {
     WindowFrame frame;
     int clientWidth, clientHeight;
     bool centred;
-    QString icon;             // resource path, empty for none
+    QString icon; // resource path, empty for none
     std::vector<Element> elements;
 
     const Element* element(const QString& elementName) const;
 };
 
 constexpr int kTwipsPerPixel = 15;
-inline int toPixels(int twips) { return (twips * 2 + kTwipsPerPixel) / (2 * kTwipsPerPixel); }
+inline int toPixels(int twips) {
+    return (twips * 2 + kTwipsPerPixel) / (2 * kTwipsPerPixel);
+}
 
 const Window& splashScreen();
 const Window& step1();

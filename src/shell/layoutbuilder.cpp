@@ -25,8 +25,7 @@ QRect pixelRect(const Layout::Element& e) {
 }
 
 void applyColours(QWidget* w, const Layout::Element& e) {
-    if (!e.foreground.isValid() && !e.background.isValid())
-        return;
+    if (!e.foreground.isValid() && !e.background.isValid()) return;
     QPalette palette = w->palette();
     if (e.foreground.isValid()) {
         palette.setColor(QPalette::WindowText, e.foreground);
@@ -39,9 +38,18 @@ void applyColours(QWidget* w, const Layout::Element& e) {
     w->setPalette(palette);
 }
 
+// A container's text colour is its caption's (the green "Serial Port"); Qt would hand it down to the
+// elements inside, which keep the window's.
+void keepOwnTextColour(QWidget* w, const QWidget* window) {
+    const QPalette& own = window->palette();
+    QPalette palette = w->palette();
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(role, own.color(role));
+    w->setPalette(palette);
+}
+
 void applyFont(QWidget* w, const Layout::Element& e) {
-    if (e.fontFamily.isEmpty())
-        return;
+    if (e.fontFamily.isEmpty()) return;
     QFont font(e.fontFamily);
     // Where the named face is missing, a face of the same kind stands in.
     font.setStyleHint(QFont::Serif);
@@ -63,6 +71,9 @@ QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFacto
         return new QPushButton(e.caption, parent);
     case Kind::PictureButton: {
         auto* button = new QPushButton(parent);
+        const QPixmap picture(e.picture);
+        button->setIcon(QIcon(picture));
+        button->setIconSize(picture.size());
         button->setAccessibleName(e.caption);
         button->setToolTip(e.caption);
         return button;
@@ -80,8 +91,11 @@ QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFacto
         auto* picture = new QLabel(parent);
         picture->setPixmap(QPixmap(e.caption));
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        if (e.border)
+        if (e.border) {
+            // The sunken 3-D border is two pixels wide: the splash pane is its picture plus that border.
             picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            picture->setLineWidth(2);
+        }
         return picture;
     }
     case Kind::Custom:
@@ -95,8 +109,7 @@ QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFacto
 void applyWindow(QWidget* window, const Layout::Window& layout) {
     window->setObjectName(layout.name);
     window->setWindowTitle(layout.title);
-    if (!layout.icon.isEmpty())
-        window->setWindowIcon(QIcon(layout.icon));
+    if (!layout.icon.isEmpty()) window->setWindowIcon(QIcon(layout.icon));
     Qt::WindowFlags flags;
     switch (layout.frame) {
     case Layout::WindowFrame::None:
@@ -135,23 +148,22 @@ void build(QWidget* window, const Layout::Window& layout, const CustomFactory& c
         QWidget* w = makeWidget(e, parent, custom);
         w->setObjectName(e.name);
         w->setGeometry(pixelRect(e));
+        if (parent != window) keepOwnTextColour(w, window);
         applyColours(w, e);
         applyFont(w, e);
         built.insert(e.name, w);
-        if (e.tab >= 0)
-            tabOrder.emplace_back(e.tab, w);
+        if (e.tab >= 0) tabOrder.emplace_back(e.tab, w);
     }
-    std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(tabOrder.begin(), tabOrder.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
-    if (layout.centred)
-        centre(window);
+    if (layout.centred) centre(window);
 }
 
 void centre(QWidget* window) {
     const QScreen* screen = window->screen();
-    if (!screen)
-        return;
+    if (!screen) return;
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());

@@ -6,8 +6,7 @@ using K = Kind;
 
 const Element* Window::element(const QString& elementName) const {
     for (const Element& e : elements)
-        if (e.name == elementName)
-            return &e;
+        if (e.name == elementName) return &e;
     return nullptr;
 }
 
@@ -20,6 +19,8 @@ const QString kBack = QStringLiteral("<--  Back");
 const QString kNext = QStringLiteral("Next  -->");
 } // namespace
 
+// The tables read like the layout sheets they come from, one element a line.
+// clang-format off
 const Window& splashScreen() {
     static const Window w{
         "SplashScreen", "", WindowFrame::None, 5670, 4215, true, "",
@@ -88,7 +89,8 @@ const Window& step2() {
             {"Back", K::Button, kBack, "", 1680, 4080, 1455, 495, 1},
             {"Next", K::Button, kNext, "", 3240, 4080, 1455, 495, 0},
             // No caption on screen; "Help" is what a screen reader announces.
-            {"HelpButton", K::PictureButton, "Help", "", 4800, 4080, 495, 495, 10},
+            {.name = "HelpButton", .kind = K::PictureButton, .caption = "Help", .left = 4800, .top = 4080,
+             .width = 495, .height = 495, .tab = 10, .picture = ":/help-button.png"},
         }};
     return w;
 }
@@ -166,10 +168,12 @@ const Window& helpFrm() {
     return w;
 }
 
+// clang-format on
+
 const std::vector<const Window*>& allWindows() {
-    static const std::vector<const Window*> all{&splashScreen(), &step1(),     &portSelection(),
-                                                &step2(),        &chanReflectModeFrm(), &step3(),
-                                                &monitorFrm(),   &printParam(), &helpFrm()};
+    static const std::vector<const Window*> all{
+        &splashScreen(), &step1(),      &portSelection(), &step2(),  &chanReflectModeFrm(),
+        &step3(),        &monitorFrm(), &printParam(),    &helpFrm()};
     return all;
 }
 

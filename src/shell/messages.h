@@ -1,12 +1,14 @@
 #pragma once
 
+#include "identity.h"
+
 #include <QMessageBox>
 #include <QString>
 
 // Every message box of the program: modal, titled with the application title, with a fixed text.
 namespace Messages {
 
-inline const QString kApplicationTitle = QStringLiteral("Veltaro 1.0");
+inline const QString kApplicationTitle = Identity::kProductName;
 
 QMessageBox::StandardButton show(QWidget* parent, const QString& text, QMessageBox::Icon icon,
                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok,

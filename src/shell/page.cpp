@@ -11,20 +11,21 @@ Page::Page(Wizard& wizard, const Layout::Window& layout, Lifetime lifetime,
     LayoutBuilder::build(this, layout, custom);
 }
 
-HelpPane* Page::helpPane() const { return findChild<HelpPane*>(QStringLiteral("WebBrowser")); }
+HelpPane* Page::helpPane() const {
+    return findChild<HelpPane*>(QStringLiteral("WebBrowser"));
+}
 
 void Page::openHelp(const QString& fileName) {
-    if (HelpPane* pane = helpPane())
-        pane->Navigate(m_wizard.state().HelpDir + fileName);
+    if (HelpPane* pane = helpPane()) pane->Navigate(m_wizard.state().HelpDir + fileName);
+}
+
+void Page::setVisible(bool visible) {
+    if (visible && m_unloaded) return;
+    QWidget::setVisible(visible);
 }
 
 void Page::closeEvent(QCloseEvent* event) {
-    // Qt must not close the window on its own: what closing means is the page's business.
+    // Qt must not close the window on its own: the wizard hides, unloads or ends.
     event->ignore();
-    if (m_wizard.isEnding())
-        return;
-    if (m_lifetime == Lifetime::WholeRun)
-        Form_Unload();
-    else
-        m_wizard.unload(this);
+    m_wizard.closeBox(this);
 }

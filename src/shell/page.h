@@ -24,6 +24,8 @@ public:
 
     const Layout::Window& layoutTable() const { return m_layout; }
     Lifetime lifetime() const { return m_lifetime; }
+    // Unloaded: its Form_Unload has run and it waits to be deleted; it never shows again.
+    bool isUnloaded() const { return m_unloaded; }
     Wizard& wizard() const { return m_wizard; }
 
     // The element of the layout table with that name, as built.
@@ -36,13 +38,19 @@ public:
     // Shows HelpDir followed by the file name in the page's help pane.
     void openHelp(const QString& fileName);
 
+    // An unloaded page stays hidden, also when a handler that was waiting while it was unloaded goes on
+    // to show it.
+    void setVisible(bool visible) override;
+
 protected:
-    // The close box: a page that lives for the whole run ends the program through its Form_Unload; the
-    // others are unloaded.
+    // The close box: what it does is the wizard's business (Wizard::closeBox).
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    friend class Wizard;
+
     Wizard& m_wizard;
     const Layout::Window& m_layout;
     Lifetime m_lifetime;
+    bool m_unloaded = false;
 };

@@ -12,13 +12,33 @@
 #include "splashscreen.h"
 
 #include <QApplication>
+#include <QThread>
 
-Wizard::Wizard(QObject* parent) : QObject(parent), m_endRoutine([] { QCoreApplication::quit(); }) {}
+#include <utility>
+
+namespace {
+// How soon an unloaded page is looked at again while a handler may still be suspended under it.
+constexpr int kDeleteRetryMs = 50;
+
+// A handler of an unloaded page may be suspended below the running code: in a wait of the link, or in
+// any event loop inside the main one (a message box). Qt's own deleteLater would delete the page inside
+// such a loop, under the handler.
+bool handlerMayBeSuspended(Step1* step1) {
+    return (step1 && step1->link().isWaiting()) || QThread::currentThread()->loopLevel() > 1;
+}
+} // namespace
+
+Wizard::Wizard(QObject* parent) : QObject(parent), m_endRoutine([] { QCoreApplication::quit(); }) {
+    m_deleteTimer.setSingleShot(true);
+    connect(&m_deleteTimer, &QTimer::timeout, this, &Wizard::deleteUnloaded);
+}
 
 Wizard::~Wizard() {
     m_ending = true;
+    for (const QPointer<Page>& page : m_unloaded)
+        delete page.data();
     // Windows go first, Step1 (and with it the port) last: the other pages may still reach the link.
-    const QList<QWidget*> pages{m_helpFrm, m_printParam, m_monitorFrm,    m_step3, m_chanReflectModeFrm,
+    const QList<QWidget*> pages{m_helpFrm, m_printParam,    m_monitorFrm, m_step3, m_chanReflectModeFrm,
                                 m_step2,   m_portSelection, m_splash};
     for (QWidget* page : pages)
         delete page;
@@ -27,54 +47,120 @@ Wizard::~Wizard() {
 
 template <class T> T& Wizard::load(QPointer<T>& slot) {
     if (!slot) {
-        slot = new T(*this);
-        slot->Form_Load();
+        // The page itself, not the slot, is handed back: Form_Load may wait, and the page may be
+        // unloaded (the slot cleared) before it returns.
+        T* page = new T(*this);
+        slot = page;
+        page->Form_Load();
+        return *page;
     }
     return *slot;
 }
 
-Link& Wizard::link() { return step1().link(); }
-SplashScreen& Wizard::splashScreen() { return load(m_splash); }
-Step1& Wizard::step1() { return load(m_step1); }
-PortSelection& Wizard::portSelection() { return load(m_portSelection); }
-Step2& Wizard::step2() { return load(m_step2); }
-ChanReflectModeFrm& Wizard::chanReflectModeFrm() { return load(m_chanReflectModeFrm); }
-Step3& Wizard::step3() { return load(m_step3); }
-MonitorFrm& Wizard::monitorFrm() { return load(m_monitorFrm); }
-PrintParam& Wizard::printParam() { return load(m_printParam); }
-HelpFrm& Wizard::helpFrm() { return load(m_helpFrm); }
-
-Step1* Wizard::loadedStep1() const { return m_step1; }
-PortSelection* Wizard::loadedPortSelection() const { return m_portSelection; }
-Step2* Wizard::loadedStep2() const { return m_step2; }
-ChanReflectModeFrm* Wizard::loadedChanReflectModeFrm() const { return m_chanReflectModeFrm; }
-Step3* Wizard::loadedStep3() const { return m_step3; }
-MonitorFrm* Wizard::loadedMonitorFrm() const { return m_monitorFrm; }
-PrintParam* Wizard::loadedPrintParam() const { return m_printParam; }
-HelpFrm* Wizard::loadedHelpFrm() const { return m_helpFrm; }
-
-void Wizard::unload(Page* page) {
-    if (!page)
-        return;
-    // Forget it first, so that whatever Form_Unload shows or asks for loads a fresh window.
-    if (m_step3.data() == page)
-        m_step3 = nullptr;
-    if (m_monitorFrm.data() == page)
-        m_monitorFrm = nullptr;
-    if (m_printParam.data() == page)
-        m_printParam = nullptr;
-    if (m_helpFrm.data() == page)
-        m_helpFrm = nullptr;
-    page->Form_Unload();
-    page->hide();
-    page->deleteLater();
+Link& Wizard::link() {
+    return step1().link();
+}
+SplashScreen& Wizard::splashScreen() {
+    return load(m_splash);
+}
+Step1& Wizard::step1() {
+    return load(m_step1);
+}
+PortSelection& Wizard::portSelection() {
+    return load(m_portSelection);
+}
+Step2& Wizard::step2() {
+    return load(m_step2);
+}
+ChanReflectModeFrm& Wizard::chanReflectModeFrm() {
+    return load(m_chanReflectModeFrm);
+}
+Step3& Wizard::step3() {
+    return load(m_step3);
+}
+MonitorFrm& Wizard::monitorFrm() {
+    return load(m_monitorFrm);
+}
+PrintParam& Wizard::printParam() {
+    return load(m_printParam);
+}
+HelpFrm& Wizard::helpFrm() {
+    return load(m_helpFrm);
 }
 
-void Wizard::start() { splashScreen().start(); }
+Step1* Wizard::loadedStep1() const {
+    return m_step1;
+}
+PortSelection* Wizard::loadedPortSelection() const {
+    return m_portSelection;
+}
+Step2* Wizard::loadedStep2() const {
+    return m_step2;
+}
+ChanReflectModeFrm* Wizard::loadedChanReflectModeFrm() const {
+    return m_chanReflectModeFrm;
+}
+Step3* Wizard::loadedStep3() const {
+    return m_step3;
+}
+MonitorFrm* Wizard::loadedMonitorFrm() const {
+    return m_monitorFrm;
+}
+PrintParam* Wizard::loadedPrintParam() const {
+    return m_printParam;
+}
+HelpFrm* Wizard::loadedHelpFrm() const {
+    return m_helpFrm;
+}
+
+void Wizard::unload(Page* page) {
+    if (!page || page->m_unloaded) return;
+    page->m_unloaded = true;
+    // Forget it first, so that whatever Form_Unload shows or asks for loads a fresh window.
+    if (m_step3.data() == page) m_step3 = nullptr;
+    if (m_monitorFrm.data() == page) m_monitorFrm = nullptr;
+    if (m_printParam.data() == page) m_printParam = nullptr;
+    if (m_helpFrm.data() == page) m_helpFrm = nullptr;
+    page->Form_Unload();
+    page->hide();
+    m_unloaded.emplace_back(page);
+    m_deleteTimer.start(0);
+}
+
+void Wizard::deleteUnloaded() {
+    if (handlerMayBeSuspended(m_step1)) {
+        m_deleteTimer.start(kDeleteRetryMs);
+        return;
+    }
+    for (const QPointer<Page>& page : std::exchange(m_unloaded, {}))
+        delete page.data();
+}
+
+void Wizard::closeBox(Page* page) {
+    if (m_ending || !page || page->isUnloaded()) return;
+    if (page->lifetime() == Page::Lifetime::WholeRun) {
+        page->Form_Unload();
+        return;
+    }
+    const bool besideThePages = page == m_helpFrm.data() || page == m_printParam.data();
+    if (!besideThePages && m_step1) m_step1->link().cancelWaits();
+    unload(page);
+}
+
+void Wizard::openHelpWindow() {
+    HelpFrm& help = helpFrm();
+    help.show();
+    help.raise();
+    help.activateWindow();
+    help.openHelp(QStringLiteral("Help1.html"));
+}
+
+void Wizard::start() {
+    splashScreen().start();
+}
 
 void Wizard::endProgram() {
-    if (m_ending)
-        return;
+    if (m_ending) return;
     m_ending = true;
     if (m_step1) {
         link().shutDown();

@@ -4,8 +4,10 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
+#include <vector>
 
 class Link;
 class Page;
@@ -52,8 +54,19 @@ public:
     PrintParam* loadedPrintParam() const;
     HelpFrm* loadedHelpFrm() const;
 
-    // Runs the window's Form_Unload, hides it and deletes it once no handler of it is running.
+    // Runs the window's Form_Unload, hides it for good and deletes it once no handler can be running
+    // any more (no wait of the link in progress). Unloading an unloaded window does nothing.
     void unload(Page* page);
+
+    // The close box of a window: a page that lives for the whole run runs its Form_Unload (the wizard
+    // pages end the program there, the splash ignores it); Step3 and MonitorFrm are left like with Back
+    // (the waits in progress are cancelled) and unloaded; the help window and the parameter sheet are
+    // unloaded, the wizard's waits going on beside them.
+    void closeBox(Page* page);
+
+    // The help window, opened from the sensor and action page: shown beside the pages, brought to the
+    // front and showing "Help1.html" again if it was open already.
+    void openHelpWindow();
 
     // Start-up: the splash window, which after its time shows Step1.
     void start();
@@ -67,6 +80,7 @@ public:
 
 private:
     template <class T> T& load(QPointer<T>& slot);
+    void deleteUnloaded();
 
     SharedState m_state;
     QPointer<SplashScreen> m_splash;
@@ -78,6 +92,8 @@ private:
     QPointer<MonitorFrm> m_monitorFrm;
     QPointer<PrintParam> m_printParam;
     QPointer<HelpFrm> m_helpFrm;
+    std::vector<QPointer<Page>> m_unloaded; // unloaded, not yet deleted
+    QTimer m_deleteTimer;
     bool m_ending = false;
     std::function<void()> m_endRoutine;
 };
