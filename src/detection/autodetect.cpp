@@ -39,8 +39,7 @@ void PortSelection::Autodetect_Click() {
     m_stopRequested = false;
     state().PrinterFound = false;
     setDetectedPrinter(QStringLiteral("Trying to wake-up the printer"));
-    wakeUpPorts();
-    if (stopped(link().Delay(kWakeUpPauseMs))) return giveUpSearch();
+    if (!wakeUpPorts() || stopped(link().Delay(kWakeUpPauseMs))) return giveUpSearch();
 
     const BiosCheck bios = checkBiosMode();
     if (bios == BiosCheck::LoaderFound) return; // the program has ended
@@ -50,7 +49,7 @@ void PortSelection::Autodetect_Click() {
     if (scan.stopped) return giveUpSearch();
     if (state().PrinterFound) {
         const ProbeResult probe = ProbePrinter(scan.port, scan.speed, kScanHandshakeIndex);
-        if (probe.abandoned) return giveUpSearch();
+        if (probe.abandoned || stopRequested()) return giveUpSearch();
         setDetectedPrinter(probe.status);
     } else {
         setDetectedPrinter(QStringLiteral("No printer found"));
@@ -67,18 +66,22 @@ void PortSelection::giveUpSearch() {
     SetBusy(false);
 }
 
-void PortSelection::wakeUpPorts() {
+bool PortSelection::wakeUpPorts() {
     for (qint16 n = kFirstPort; n <= kLastPort; ++n) {
+        // Closing a port lets timers run, and with them whatever ends the program or leaves the page.
+        if (stopRequested()) return false;
         // A port that cannot be opened (held by another program) is left alone.
         if (!link().PortExists(n) || !openAt(n, kLoaderSpeed, kNoHandshake)) continue;
         comm().setInputLen(kReadLength);
         comm().output(link().commands().wakeUp());
         comm().close();
     }
+    return true;
 }
 
 PortSelection::BiosCheck PortSelection::checkBiosMode() {
     for (qint16 n = kFirstPort; n <= kLastPort; ++n) {
+        if (stopRequested()) return BiosCheck::Stopped;
         if (!link().PortExists(n)) continue;
         setDetectedPrinter(QStringLiteral("Attempting to contact printer in BIOS mode on COM") +
                            portDigit(n));
@@ -117,6 +120,10 @@ PortSelection::ScanResult PortSelection::scanSpeedsAndPorts() {
     for (qint16 n = kFirstPort; n <= kLastPort; ++n) {
         if (!link().PortExists(n)) continue;
         for (qsizetype i = 0; i < speeds.size() && !state().PrinterFound; ++i) {
+            if (stopRequested()) {
+                result.stopped = true;
+                return result;
+            }
             setDetectedPrinter(QStringLiteral("Attempting to contact printer on COM ") + portDigit(n) +
                                QStringLiteral(" at ") + speeds[i] + QStringLiteral(" bauds."));
             const Presence presence = testPresence(n, speeds[i]);

@@ -84,7 +84,7 @@ private:
     QWidget* boxParent();
 
     // The steps of the automatic search (autodetect.cpp).
-    void wakeUpPorts();
+    bool wakeUpPorts(); // false when the search must stop
     BiosCheck checkBiosMode();
     void reportFirmwareLoader();
     ScanResult scanSpeedsAndPorts();

@@ -1,0 +1,296 @@
+// Manual detection on the port selection page against simulated printers: the page at load, the probe's
+// texts and the flow control it learns, ports that cannot be used, and leaving the page mid-probe.
+#include "detectionsteps.h"
+
+#include <QComboBox>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace DetectionSteps;
+
+namespace {
+const QString kNotYet = QStringLiteral("No printer found yet, please start detection.");
+
+QStringList items(const QComboBox* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->itemText(i);
+    return texts;
+}
+} // namespace
+
+class TstPortSelection : public QObject {
+    Q_OBJECT
+    std::unique_ptr<Bench> bench;
+
+    PortSelection& page() { return bench->wizard().portSelection(); }
+    QRadioButton* option(int n) { return page().findChild<QRadioButton*>(QStringLiteral("COM%1").arg(n)); }
+    // The technician's way in: Step1, then Manual Detection.
+    PortSelection& openPage() {
+        shownStep1(*bench).ManualDetect->click();
+        return page();
+    }
+    void detect(int port, const QString& speed, int handshakeIndex) {
+        option(port)->setChecked(true);
+        page().serialspeed->setCurrentText(speed);
+        page().serialhandshakeconf->setCurrentIndex(handshakeIndex);
+        page().DetectSerialPrinter->click();
+    }
+    // Runs `action` from the event loop once the printer on `printer` has heard the identification request.
+    void whenIdentifying(Sim::SimulatedPrinter& printer, std::function<void()> action) {
+        connect(&printer, &Sim::SimulatedPrinter::commandReceived, &printer,
+                [action](const Sim::TranscriptEntry& e) {
+                    if (e.bytes == kIdentify) QTimer::singleShot(0, action);
+                });
+    }
+
+private slots:
+    void init() { bench = std::make_unique<Bench>(); }
+    void cleanup() { bench.reset(); }
+
+    void formLoad() {
+        bench->printer(2);
+        PortSelection& selection = openPage();
+        QVERIFY(selection.isVisible());
+        QCOMPARE(items(selection.serialspeed), Protocol::speeds());
+        QCOMPARE(items(selection.serialhandshakeconf), (QStringList{"Xon-Xoff", "DSR/DTR Mode"}));
+        QCOMPARE(selection.serialspeed->currentText(), QStringLiteral("9600"));
+        QCOMPARE(selection.serialhandshakeconf->currentText(), QStringLiteral("DSR/DTR Mode"));
+        QCOMPARE(selection.DetectedPrinter->text(), kNotYet);
+        for (int n = 1; n <= 6; ++n) {
+            QCOMPARE(option(n)->isEnabled(), n == 2);
+            QVERIFY(!option(n)->isChecked());
+        }
+        QVERIFY(!selection.Next->isEnabled());
+        QVERIFY(selection.WebBrowser->currentPath().endsWith(QLatin1String("/Step1bis.html")));
+        QVERIFY(!bench->wizard().state().PrinterFound);
+    }
+
+    void refused_data() {
+        QTest::addColumn<bool>("choose");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no port chosen") << false << QStringLiteral("You must select a serial port");
+        QTest::newRow("port gone since the page loaded")
+            << true << QStringLiteral("This port does not exist");
+    }
+    void refused() {
+        QFETCH(bool, choose);
+        QFETCH(QString, text);
+        Sim::SimulatedPrinter& printer = bench->printer(2);
+        PortSelection& selection = openPage();
+        if (choose) {
+            option(2)->setChecked(true);
+            printer.vanish();
+        }
+        selection.DetectSerialPrinter->click();
+        QCOMPARE(bench->boxes().texts(), QStringList{text});
+        QCOMPARE(bench->boxes().seen().front().icon, QMessageBox::Critical);
+        QCOMPARE(bench->boxes().seen().front().title, QStringLiteral("Veltaro 1.0"));
+        QVERIFY(printer.transcript().isEmpty());
+        QCOMPARE(selection.DetectedPrinter->text(), kNotYet);
+        QCOMPARE(busyParts(*bench), QString());
+    }
+
+    void probe_data() {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("printerSpeed");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<int>("handshakeIndex");
+        QTest::addColumn<QByteArray>("identification");
+        QTest::addColumn<bool>("replaceConfiguration");
+        QTest::addColumn<QByteArray>("configuration");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("box"); // empty: no printer, no box
+        QTest::addColumn<QString>("entry");
+
+        const QByteArray name = "SIM-80 Receipt  ";
+        QTest::newRow("no answer at another speed")
+            << 3 << 19200 << "9600" << 1 << name << false << QByteArray()
+            << "No printer found on COM 3 at 9600 bauds"
+            << ""
+            << "DSR/DTR Mode";
+        QTest::newRow("answer on COM1 at 9600") << 1 << 9600 << "9600" << 1 << name << false << QByteArray()
+                                                << "SIM-80 Receipt found on COM 1 at 9600 bauds"
+                                                << "SIM-80 Receipt found on COM 1 at  9600 bauds"
+                                                << "Xon-Xoff";
+        QTest::newRow("57600, byte 06: XON/XOFF")
+            << 4 << 57600 << "57600" << 0 << name << true << QByteArray(1, 0x06)
+            << "SIM-80 Receipt found on COM 4 at 57600 bauds"
+            << "SIM-80 Receipt found on COM 4 at  57600 bauds"
+            << "Xon-Xoff";
+        QTest::newRow("57600, byte 86: hardware")
+            << 4 << 57600 << "57600" << 0 << name << true << QByteArray(1, char(0x86))
+            << "SIM-80 Receipt found on COM 4 at 57600 bauds"
+            << "SIM-80 Receipt found on COM 4 at  57600 bauds"
+            << "DSR/DTR Mode";
+        QTest::newRow("57600, byte 05: another speed's code")
+            << 4 << 57600 << "57600" << 1 << name << true << QByteArray(1, 0x05)
+            << "SIM-80 Receipt found on COM 4 at 57600 bauds"
+            << "SIM-80 Receipt found on COM 4 at  57600 bauds"
+            << "DSR/DTR Mode";
+        QTest::newRow("38400, byte 05: XON/XOFF")
+            << 6 << 38400 << "38400" << 1 << name << true << QByteArray(1, 0x05)
+            << "SIM-80 Receipt found on COM 6 at 38400 bauds"
+            << "SIM-80 Receipt found on COM 6 at  38400 bauds"
+            << "Xon-Xoff";
+        QTest::newRow("no configuration byte") << 1 << 9600 << "9600" << 0 << name << true << QByteArray()
+                                               << "SIM-80 Receipt found on COM 1 at 9600 bauds"
+                                               << "SIM-80 Receipt found on COM 1 at  9600 bauds"
+                                               << "DSR/DTR Mode";
+        QTest::newRow("three-letter name") << 1 << 9600 << "9600" << 1 << QByteArray("ABC") << false
+                                           << QByteArray() << "ABC found on COM 1 at 9600 bauds"
+                                           << "ABC found on COM 1 at  9600 bauds"
+                                           << "Xon-Xoff";
+        QTest::newRow("thirty characters: sixteen, trimmed")
+            << 1 << 9600 << "9600" << 1 << QByteArray("  Printer Model 80 with cutter") << false
+            << QByteArray() << "Printer Model found on COM 1 at 9600 bauds"
+            << "Printer Model found on COM 1 at  9600 bauds"
+            << "Xon-Xoff";
+        QTest::newRow("only blanks: an answer without a name")
+            << 1 << 9600 << "9600" << 1 << QByteArray("    ") << false << QByteArray()
+            << " found on COM 1 at 9600 bauds"
+            << " found on COM 1 at  9600 bauds"
+            << "Xon-Xoff";
+    }
+    void probe() {
+        QFETCH(int, port);
+        QFETCH(int, printerSpeed);
+        QFETCH(QString, speed);
+        QFETCH(int, handshakeIndex);
+        QFETCH(QByteArray, identification);
+        QFETCH(bool, replaceConfiguration);
+        QFETCH(QByteArray, configuration);
+        QFETCH(QString, status);
+        QFETCH(QString, box);
+        QFETCH(QString, entry);
+        Sim::PrinterConfig config;
+        config.speed = printerSpeed;
+        config.identification = identification;
+        Sim::SimulatedPrinter& printer = bench->printer(port, config);
+        if (replaceConfiguration) printer.setReplyOverride(kConfiguration, configuration);
+        PortSelection& selection = openPage();
+        detect(port, speed, handshakeIndex);
+
+        const bool found = !box.isEmpty();
+        const SharedState& state = bench->wizard().state();
+        QCOMPARE(selection.DetectedPrinter->text(), status);
+        QCOMPARE(bench->boxes().texts(), found ? QStringList{box} : QStringList{});
+        QCOMPARE(state.PrinterFound, found);
+        QCOMPARE(selection.Next->isEnabled(), found);
+        QCOMPARE(selection.serialhandshakeconf->currentText(), entry);
+        if (found) {
+            QCOMPARE(bench->boxes().seen().front().icon, QMessageBox::Information);
+            QCOMPARE(int(state.PrinterPort), port);
+            QCOMPARE(state.PrinterSpeed, speed);
+            QCOMPARE(int(state.PrinterHandshake), entry == QLatin1String("Xon-Xoff") ? 1 : 2);
+        }
+        const int lineSpeed = speed.toInt();
+        const bool hardware = handshakeIndex == PortSelection::HardwareEntry;
+        QStringList expected{line(kIdentify, lineSpeed, hardware)};
+        if (found)
+            expected << line(kStatus, lineSpeed, hardware) << line(kConfiguration, lineSpeed, hardware)
+                     << line(kCan, lineSpeed, hardware);
+        QCOMPARE(heard(printer), expected);
+        QCOMPARE(busyParts(*bench), QString());
+    }
+
+    void nextStaysEnabledAfterALaterFailure() {
+        bench->printer(1);
+        Sim::PrinterConfig config;
+        config.speed = 19200;
+        bench->printer(2, config);
+        PortSelection& selection = openPage();
+        detect(1, QStringLiteral("9600"), 1);
+        detect(2, QStringLiteral("9600"), 1);
+        QCOMPARE(selection.DetectedPrinter->text(),
+                 QStringLiteral("No printer found on COM 2 at 9600 bauds"));
+        QVERIFY(selection.Next->isEnabled());
+        QVERIFY(!bench->wizard().state().PrinterFound);
+        QCOMPARE(int(bench->wizard().state().PrinterPort), 1);
+        QCOMPARE(bench->boxes().texts().size(), 1);
+    }
+
+    void portThatCannotBeUsed_data() {
+        QTest::addColumn<bool>("vanishes");
+        QTest::newRow("held by another program") << false;
+        QTest::newRow("vanishes during the probe") << true;
+    }
+    void portThatCannotBeUsed() {
+        QFETCH(bool, vanishes);
+        if (vanishes) {
+            Sim::SimulatedPrinter& printer = bench->printer(3);
+            whenIdentifying(printer, [&printer] { printer.vanish(); });
+        } else {
+            bench->holdBusy(3);
+        }
+        PortSelection& selection = openPage();
+        detect(3, QStringLiteral("9600"), 1);
+
+        QCOMPARE(bench->boxes().seen().size(), size_t(1));
+        QCOMPARE(bench->boxes().seen().front().icon, QMessageBox::Critical);
+        QVERIFY2(
+            bench->boxes().texts().front().startsWith(QLatin1String("The serial port COM3 cannot be used: ")),
+            qPrintable(bench->boxes().texts().front()));
+        QCOMPARE(selection.DetectedPrinter->text(),
+                 QStringLiteral("No printer found on COM 3 at 9600 bauds"));
+        QVERIFY(!bench->wizard().state().PrinterFound);
+        QVERIFY(!selection.Next->isEnabled());
+        QVERIFY(!bench->ended());
+        QCOMPARE(busyParts(*bench), QString());
+    }
+
+    void leftDuringProbe_data() {
+        QTest::addColumn<bool>("exit");
+        QTest::newRow("back") << false;
+        QTest::newRow("exit") << true;
+    }
+    void leftDuringProbe() {
+        QFETCH(bool, exit);
+        Sim::SimulatedPrinter& printer = bench->printer(1);
+        PortSelection& selection = openPage();
+        whenIdentifying(printer, [&] { (exit ? selection.Exit : selection.Back)->click(); });
+        detect(1, QStringLiteral("9600"), 1);
+
+        QCOMPARE(bench->ended(), exit);
+        QVERIFY(bench->boxes().seen().empty());
+        QVERIFY(!bench->wizard().state().PrinterFound);
+        QVERIFY(!bench->wizard().link().comm().portOpen());
+        QCOMPARE(selection.DetectedPrinter->text(), kNotYet);
+        QTest::qWait(300);
+        QCOMPARE(heard(printer), QStringList{line(kIdentify, 9600, true)});
+        if (exit) return;
+        Step1& step1 = bench->wizard().step1();
+        QVERIFY(step1.isVisible());
+        QVERIFY(selection.isHidden());
+        QCOMPARE(busyParts(*bench), QString()); // Step1 can start a search at once
+    }
+
+    void leave_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("back") << "Back";
+        QTest::newRow("next") << "Next";
+        QTest::newRow("exit") << "Exit";
+        QTest::newRow("close box") << "";
+    }
+    void leave() {
+        QFETCH(QString, button);
+        PortSelection& selection = openPage();
+        Step1& step1 = bench->wizard().step1();
+        step1.ScanStatus->setText(QStringLiteral("left over"));
+        selection.Next->setEnabled(true); // as after a printer was found
+        if (button.isEmpty())
+            selection.close();
+        else
+            selection.findChild<QPushButton*>(button)->click();
+        const bool ends = button.isEmpty() || button == QLatin1String("Exit");
+        QCOMPARE(bench->ended(), ends);
+        QCOMPARE(selection.isVisible(), false);
+        QCOMPARE(step1.isVisible(), button == QLatin1String("Back"));
+        if (button == QLatin1String("Back")) QCOMPARE(step1.ScanStatus->text(), QString());
+        Step2* step2 = bench->wizard().loadedStep2();
+        QCOMPARE(step2 && step2->isVisible(), button == QLatin1String("Next"));
+    }
+};
+
+QTEST_MAIN(TstPortSelection)
+#include "tst_portselection.moc"
