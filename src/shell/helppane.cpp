@@ -8,6 +8,8 @@ HelpPane::HelpPane(QWidget* parent) : QTextBrowser(parent) {
     setOpenExternalLinks(false);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setAccessibleName(tr("Help"));
+    // Tab moves on to the page's buttons, as in every other pane of the wizard.
+    setTabChangesFocus(true);
 }
 
 void HelpPane::Navigate(const QString& path) {

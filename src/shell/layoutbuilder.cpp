@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QWidget>
 
@@ -106,6 +107,21 @@ QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFacto
     return nullptr;
 }
 
+// Puts the elements that take the focus at the end of the window's focus chain, in the table's order,
+// so that the first of them has the focus when the window opens. Qt 6.4 leaves the chain as it is when
+// asked to move a widget behind the last one before the window; two bookends keep every move inside.
+void chainFocus(QWidget* window, const std::vector<std::pair<int, QWidget*>>& ordered) {
+    if (ordered.empty()) return;
+    QWidget front(window), back(window);
+    front.setFocusPolicy(Qt::TabFocus);
+    back.setFocusPolicy(Qt::TabFocus);
+    QWidget* previous = &front;
+    for (const auto& [tab, w] : ordered) {
+        QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
 void applyWindow(QWidget* window, const Layout::Window& layout) {
     window->setObjectName(layout.name);
     window->setWindowTitle(layout.title);
@@ -152,21 +168,22 @@ void build(QWidget* window, const Layout::Window& layout, const CustomFactory& c
         applyColours(w, e);
         applyFont(w, e);
         built.insert(e.name, w);
-        if (e.tab >= 0) tabOrder.emplace_back(e.tab, w);
+        // Labels, frames and pictures hold a place in the table's order but never take the focus; Qt
+        // would break the chain at them.
+        if (e.tab >= 0 && (w->focusPolicy() & Qt::TabFocus)) tabOrder.emplace_back(e.tab, w);
     }
     std::sort(tabOrder.begin(), tabOrder.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (size_t i = 1; i < tabOrder.size(); ++i)
-        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    chainFocus(window, tabOrder);
     if (layout.centred) centre(window);
 }
 
 void centre(QWidget* window) {
     const QScreen* screen = window->screen();
     if (!screen) return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    // The frame is the desktop's and not known before the window first shows: the client area is centred.
+    window->setGeometry(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(), screen->availableGeometry()));
 }
 
 } // namespace LayoutBuilder

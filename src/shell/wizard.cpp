@@ -29,6 +29,8 @@ bool handlerMayBeSuspended(Step1* step1) {
 } // namespace
 
 Wizard::Wizard(QObject* parent) : QObject(parent), m_endRoutine([] { QCoreApplication::quit(); }) {
+    // The pictures live in the core library; a static library's resources are there only when asked for.
+    Q_INIT_RESOURCE(resources);
     m_deleteTimer.setSingleShot(true);
     connect(&m_deleteTimer, &QTimer::timeout, this, &Wizard::deleteUnloaded);
 }
