@@ -40,7 +40,6 @@ void Step3::Form_Load() {
 // Runs for Back and for the close box. A wait in progress ends here, and the port is closed: the next
 // page opens it with its own settings and expects to find it closed.
 void Step3::Form_Unload() {
-    m_unloaded = true;
     wizard().link().cancelWaits();
     wizard().link().ClosePrinterPort();
     wizard().step2().show();
@@ -50,7 +49,7 @@ void Step3::Calibrate_Click() {
     QPointer<Step3> self(this);
     Calibrate->setEnabled(false);
     QCoreApplication::processEvents();
-    if (!self || m_unloaded || wizard().isEnding()) return;
+    if (!self || isUnloaded() || wizard().isEnding()) return;
     Back->setEnabled(false);
     Exit->setEnabled(false);
 
@@ -101,7 +100,7 @@ Step3::Paper Step3::checkPaper(PrinterExchange& exchange) {
     const QMessageBox::StandardButton answer =
         Messages::show(this, kPaperWarningText, QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel,
                        QMessageBox::Ok);
-    if (!self || m_unloaded || wizard().isEnding()) return Paper::Cancelled;
+    if (!self || isUnloaded() || wizard().isEnding()) return Paper::Cancelled;
     return answer == QMessageBox::Ok ? Paper::Present : Paper::Clear;
 }
 

@@ -40,5 +40,4 @@ private:
     void backToReady();
 
     int m_patienceMs = 20000;
-    bool m_unloaded = false;
 };

@@ -6,7 +6,6 @@
 #include "link/link.h"
 #include "monitor/monitorfrm.h"
 #include "printerexchange.h"
-#include "shell/helpfrm.h"
 #include "shell/helppane.h"
 #include "shell/messages.h"
 #include "shell/wizard.h"
@@ -33,8 +32,6 @@ Step2::Step2(Wizard& wizard)
       Monitor(control<QRadioButton>("Monitor")), Calibrate(control<QRadioButton>("Calibrate")),
       Exit(control<QPushButton>("Exit")), Back(control<QPushButton>("Back")),
       Next(control<QPushButton>("Next")), HelpButton(control<QPushButton>("HelpButton")) {
-    HelpButton->setIcon(QIcon(QStringLiteral(":/help-button.png")));
-    HelpButton->setIconSize(QSize(12, 16));
     // A sensor selected from code counts as a click on it, as the reset relies on.
     connect(PrinterOpto, &QRadioButton::toggled, this, [this](bool on) {
         if (on) PrinterOpto_Click();
@@ -143,9 +140,5 @@ void Step2::Exit_Click() {
 }
 
 void Step2::HelpButton_Click() {
-    HelpFrm& help = wizard().helpFrm();
-    help.show();
-    help.raise();
-    help.activateWindow();
-    help.openHelp(QStringLiteral("Help1.html"));
+    wizard().openHelpWindow();
 }
