@@ -1,0 +1,135 @@
+// veltaro-bench: runs the bench suites named on the command line (all of them without a name), prints
+// their figures as a table and writes them as JSON. Exit status 0 when every goal is met, 1 when one is
+// missed, 2 when a suite could not run.
+#include "benchkit.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSysInfo>
+#include <QThread>
+
+#include <cstdio>
+
+using namespace BenchKit;
+
+namespace {
+
+QString formatValue(const Figure& f) {
+    const bool whole = f.value == double(qint64(f.value));
+    const QString number = whole ? QString::number(qint64(f.value)) : QString::number(f.value, 'f', 3);
+    return f.unit.isEmpty() ? number : number + QLatin1Char(' ') + f.unit;
+}
+
+void printReport(const Report& report) {
+    std::printf("\n%s: %s\n", qPrintable(report.suite), qPrintable(report.setup));
+    if (report.figures.empty()) return;
+    std::printf("  %-32s %-20s %-14s %s\n", "figure", "value", "goal", "");
+    for (const Figure& f : report.figures) {
+        const char* verdict = !f.met ? "" : *f.met ? "met" : "MISSED";
+        std::printf("  %-32s %-20s %-14s %s\n", qPrintable(f.name), qPrintable(formatValue(f)),
+                    qPrintable(f.goal), verdict);
+    }
+}
+
+QJsonObject toJson(const Report& report) {
+    QJsonArray figures;
+    for (const Figure& f : report.figures) {
+        QJsonObject o{{"name", f.name}, {"value", f.value}, {"unit", f.unit}};
+        if (!f.goal.isEmpty()) o.insert("goal", f.goal);
+        if (f.met) o.insert("met", *f.met);
+        figures.append(o);
+    }
+    return {{"suite", report.suite}, {"setup", report.setup}, {"figures", figures}};
+}
+
+bool writeJson(const QString& path, const std::vector<Report>& reports) {
+    QJsonArray all;
+    for (const Report& r : reports)
+        all.append(toJson(r));
+    const QJsonObject document{{"when", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
+                               {"machine", QJsonObject{{"host", QSysInfo::machineHostName()},
+                                                       {"system", QSysInfo::prettyProductName()},
+                                                       {"cpus", QThread::idealThreadCount()}}},
+                               {"reports", all}};
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return file.write(QJsonDocument(document).toJson()) > 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The pages are real widgets; they need a platform but not a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Timing and CPU figures of Veltaro against the simulated printer."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("suite"), QStringLiteral("Suites to run (default: all)."));
+    parser.addOptions({
+        {"list", "Lists the suites."},
+        {"json", "Writes the figures to this file.", "FILE"},
+        {"samples", "Samples per measurement (default 600).", "N", "600"},
+        {"printer", "Where the simulated printer runs: process, inprocess or both (default both).", "WHERE",
+         "both"},
+    });
+    parser.process(app);
+
+    if (parser.isSet("list")) {
+        for (const Suite& s : suites())
+            std::printf("%-12s %s\n", qPrintable(s.name), qPrintable(s.description));
+        return 0;
+    }
+    Options options;
+    bool ok = false;
+    options.samples = parser.value("samples").toInt(&ok);
+    if (!ok || options.samples < 2) {
+        std::fprintf(stderr, "veltaro-bench: --samples wants a number of 2 or more\n");
+        return 2;
+    }
+    const QString printer = parser.value("printer");
+    if (printer == QLatin1String("process") || printer == QLatin1String("inprocess"))
+        options.printers = {printer};
+    else if (printer != QLatin1String("both")) {
+        std::fprintf(stderr, "veltaro-bench: --printer is process, inprocess or both\n");
+        return 2;
+    }
+
+    QStringList wanted = parser.positionalArguments();
+    std::vector<Report> reports;
+    for (const Suite& s : suites()) {
+        if (!wanted.isEmpty() && !wanted.removeAll(s.name)) continue;
+        std::printf("running %s (%s)...\n", qPrintable(s.name), qPrintable(s.description));
+        for (Report& r : s.run(options))
+            reports.push_back(std::move(r));
+    }
+    if (!wanted.isEmpty()) {
+        std::fprintf(stderr, "veltaro-bench: no such suite: %s\n", qPrintable(wanted.join(", ")));
+        return 2;
+    }
+
+    int status = 0;
+    for (const Report& r : reports) {
+        printReport(r);
+        if (r.figures.empty()) status = 2;
+        for (const Figure& f : r.figures)
+            if (f.met && !*f.met && status == 0) status = 1;
+    }
+    if (parser.isSet("json")) {
+        if (!writeJson(parser.value("json"), reports)) {
+            std::fprintf(stderr, "veltaro-bench: cannot write %s\n", qPrintable(parser.value("json")));
+            return 2;
+        }
+        std::printf("\nfigures written to %s\n", qPrintable(parser.value("json")));
+    }
+    return status;
+}

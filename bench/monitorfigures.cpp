@@ -1,0 +1,199 @@
+// The live monitor's figures: how regularly it samples and what monitoring costs in CPU. The real
+// pages run against the simulated printer, found at 9600 with XON/XOFF; the monitor switches it to
+// 57600 with hardware flow control as it does for a technician. A sample is taken when its reply reaches
+// the port object, so the period includes everything a tick does on the line.
+#include "monitorfigures.h"
+
+#include "detection/step1.h"
+#include "link/mscomm.h"
+#include "monitor/monitorfrm.h"
+#include "sensor/step2.h"
+#include "shell/wizard.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+using namespace BenchKit;
+
+constexpr int kWarmUpSamples = 20; // the opening read-out and the first sweep's start settle first
+constexpr double kPeriodMs = 50.0;
+constexpr double kMeanTolerance = 0.01; // of the period
+constexpr double kP99LateMs = 5.0;
+constexpr double kCpuGoalPercent = 3.0;
+constexpr int kPrinterPort = 3;
+
+struct Run {
+    std::vector<double> periodsMs;
+    std::vector<double> timerPeriodsMs; // between the sampling timer's ticks
+    std::vector<double> tickMs;         // from the timer's tick to the reply
+    double wallMs = 0;
+    double cpuMs = 0;
+    std::optional<double> printerCpuMs;
+    QString error;
+};
+
+// When the sampling timer ticks, seen before the page's handler runs.
+class TimerTicks : public QObject {
+public:
+    explicit TimerTicks(const QElapsedTimer& clock) : m_clock(clock) {}
+    std::vector<qint64> times;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Timer) times.push_back(m_clock.nsecsElapsed());
+        return false;
+    }
+
+private:
+    const QElapsedTimer& m_clock;
+};
+
+std::vector<double> differencesMs(const std::vector<qint64>& times, size_t from) {
+    std::vector<double> ms;
+    for (size_t i = std::max<size_t>(from, 1); i < times.size(); ++i)
+        ms.push_back(double(times[i] - times[i - 1]) / 1e6);
+    return ms;
+}
+
+// For each reply, the time since the timer tick that asked for it.
+std::vector<double> tickDurationsMs(const std::vector<qint64>& ticks, const std::vector<qint64>& replies,
+                                    size_t from) {
+    std::vector<double> ms;
+    for (size_t i = from; i < replies.size(); ++i) {
+        const auto tick = std::upper_bound(ticks.begin(), ticks.end(), replies[i]);
+        if (tick != ticks.begin()) ms.push_back(double(replies[i] - *std::prev(tick)) / 1e6);
+    }
+    return ms;
+}
+
+MonitorFrm& openMonitor(Wizard& wizard) {
+    wizard.step1();
+    SharedState& state = wizard.state();
+    state.PrinterFound = true;
+    state.PrinterPort = kPrinterPort;
+    state.PrinterSpeed = QStringLiteral("9600");
+    state.PrinterHandshake = 1;
+    Step2& step2 = wizard.step2();
+    step2.control<QRadioButton>(QStringLiteral("Monitor"))->setChecked(true);
+    step2.control<QRadioButton>(QStringLiteral("PrinterOpto"))->setChecked(true);
+    MonitorFrm& monitor = wizard.monitorFrm();
+    monitor.show();
+    return monitor;
+}
+
+Run monitorRun(const PrinterHost& host, int samples) {
+    Run run;
+    Wizard wizard;
+    wizard.setEndRoutine([] {});
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<qint64> arrivals;
+    const size_t wanted = size_t(kWarmUpSamples + samples + 1);
+    double cpuAtStart = 0;
+    std::optional<double> printerCpuAtStart;
+    QEventLoop loop;
+    QObject::connect(&wizard.step1().comm(), &MSComm::inputArrived, &loop, [&] {
+        arrivals.push_back(clock.nsecsElapsed());
+        if (arrivals.size() == size_t(kWarmUpSamples) + 1) {
+            cpuAtStart = processCpuMs();
+            printerCpuAtStart = host.printerCpuMs();
+        }
+        if (arrivals.size() == wanted) loop.quit();
+    });
+    TimerTicks ticks(clock);
+    openMonitor(wizard).MonitorTimer->installEventFilter(&ticks);
+    // Twice the time it should take, and a little more: a printer that stops answering ends the run.
+    QTimer::singleShot(int(2 * wanted * kPeriodMs) + 5000, &loop, &QEventLoop::quit);
+    if (arrivals.size() < wanted) loop.exec();
+    const double cpuAtEnd = processCpuMs();
+    const std::optional<double> printerCpuAtEnd = host.printerCpuMs();
+    if (MonitorFrm* monitor = wizard.loadedMonitorFrm()) monitor->Back->click();
+    QCoreApplication::processEvents();
+
+    if (arrivals.size() < wanted) {
+        run.error = QStringLiteral("only %1 of %2 samples arrived").arg(arrivals.size()).arg(wanted);
+        return run;
+    }
+    run.periodsMs = differencesMs(arrivals, kWarmUpSamples + 1);
+    const auto firstTick = std::lower_bound(ticks.times.begin(), ticks.times.end(), arrivals[kWarmUpSamples]);
+    ticks.times.erase(ticks.times.begin(), firstTick);
+    run.timerPeriodsMs = differencesMs(ticks.times, 1);
+    run.tickMs = tickDurationsMs(ticks.times, arrivals, kWarmUpSamples + 1);
+    run.wallMs = double(arrivals.back() - arrivals[kWarmUpSamples]) / 1e6;
+    run.cpuMs = cpuAtEnd - cpuAtStart;
+    if (printerCpuAtStart && printerCpuAtEnd) run.printerCpuMs = *printerCpuAtEnd - *printerCpuAtStart;
+    return run;
+}
+
+Figure goalFigure(const QString& name, double value, const QString& unit, const QString& goal, bool met) {
+    return {name, value, unit, goal, met};
+}
+
+Report monitorReport(PrinterHost::Where where, int samples) {
+    Sim::PrinterConfig config;
+    config.speed = 9600;
+    config.hardwareFlow = false;
+    PrinterHost host(where, kPrinterPort, config);
+    Report report{QStringLiteral("monitor"), host.description(), {}};
+    if (!host.ready()) {
+        report.setup += QStringLiteral(": ") + host.error();
+        return report;
+    }
+    const Run run = monitorRun(host, samples);
+    if (!run.error.isEmpty()) {
+        report.setup += QStringLiteral(": ") + run.error;
+        return report;
+    }
+    const Spread period = spread(run.periodsMs);
+    const double cpuPercent = run.wallMs > 0 ? 100.0 * run.cpuMs / run.wallMs : 0;
+    report.figures = {
+        goalFigure(QStringLiteral("samples measured"), period.count, {}, QStringLiteral(">= 600"),
+                   period.count >= 600),
+        goalFigure(QStringLiteral("sampling period, mean"), period.mean, QStringLiteral("ms"),
+                   QStringLiteral("50 ms +- 1%"),
+                   std::abs(period.mean - kPeriodMs) <= kPeriodMs * kMeanTolerance),
+        goalFigure(QStringLiteral("sampling period, p99"), period.p99, QStringLiteral("ms"),
+                   QStringLiteral("<= 55 ms"), period.p99 <= kPeriodMs + kP99LateMs),
+        {QStringLiteral("sampling period, max"), period.max, QStringLiteral("ms"), {}, std::nullopt},
+        {QStringLiteral("sampling period, min"), period.min, QStringLiteral("ms"), {}, std::nullopt},
+        goalFigure(QStringLiteral("CPU per second of monitoring"), cpuPercent, QStringLiteral("% of a core"),
+                   QStringLiteral("< 3%"), cpuPercent < kCpuGoalPercent),
+    };
+    const Spread timer = spread(run.timerPeriodsMs);
+    const Spread tick = spread(run.tickMs);
+    report.figures.push_back({QStringLiteral("timer period, p99"), timer.p99, QStringLiteral("ms"), {}, {}});
+    report.figures.push_back(
+        {QStringLiteral("timer tick to reply, mean"), tick.mean, QStringLiteral("ms"), {}, {}});
+    report.figures.push_back(
+        {QStringLiteral("timer tick to reply, p99"), tick.p99, QStringLiteral("ms"), {}, {}});
+    if (run.printerCpuMs && run.wallMs > 0)
+        report.figures.push_back({QStringLiteral("CPU of the printer's process"),
+                                  100.0 * *run.printerCpuMs / run.wallMs,
+                                  QStringLiteral("% of a core"),
+                                  {},
+                                  std::nullopt});
+    return report;
+}
+
+} // namespace
+
+namespace MonitorFigures {
+
+std::vector<Report> run(const Options& options) {
+    std::vector<Report> reports;
+    for (const QString& where : options.printers)
+        reports.push_back(monitorReport(where == QLatin1String("process") ? PrinterHost::Where::OwnProcess
+                                                                          : PrinterHost::Where::InProcess,
+                                        options.samples));
+    return reports;
+}
+
+} // namespace MonitorFigures
