@@ -1,6 +1,13 @@
 #include "sensorsteps.h"
 
+#include "calibration/step3.h"
+#include "detection/portselection.h"
+#include "detection/step1.h"
+#include "link/link.h"
+#include "monitor/monitorfrm.h"
+#include "sensor/chanreflectmodefrm.h"
 #include "sensor/step2.h"
+#include "shell/page.h"
 #include "shell/wizard.h"
 
 #include <QRadioButton>
@@ -39,6 +46,29 @@ void onCommand(Sim::SimulatedPrinter& printer, const QByteArray& command, std::f
 
 QStringList heard(Bench& bench) {
     return bench.commandsHex(kPort);
+}
+
+QStringList shownPages(Bench& bench) {
+    Wizard& w = bench.wizard();
+    const QList<Page*> pages{w.loadedStep1(), w.loadedPortSelection(),
+                             w.loadedStep2(), w.loadedChanReflectModeFrm(),
+                             w.loadedStep3(), w.loadedMonitorFrm()};
+    QStringList names;
+    for (Page* page : pages)
+        if (page && page->isVisible()) names << page->objectName();
+    return names;
+}
+
+bool portClosedAndIdle(Bench& bench) {
+    Link& link = bench.wizard().link();
+    return !bench.wizard().state().PortIsOpen && !link.comm().portOpen() && !link.isWaiting();
+}
+
+QList<QMessageBox::Icon> boxIcons(Bench& bench) {
+    QList<QMessageBox::Icon> icons;
+    for (const MessageBoxes::Seen& box : bench.boxes().seen())
+        icons << box.icon;
+    return icons;
 }
 
 } // namespace SensorSteps

@@ -31,5 +31,11 @@ void onCommand(Sim::SimulatedPrinter& printer, const QByteArray& command, std::f
 
 // The printer's transcript as hex strings ("1b 6e 70").
 QStringList heard(Bench& bench);
+// The wizard pages now visible, by name.
+QStringList shownPages(Bench& bench);
+// Neither the shared state nor the port object holds the port, and no wait is in progress.
+bool portClosedAndIdle(Bench& bench);
+// The icons of the message boxes seen so far, in order.
+QList<QMessageBox::Icon> boxIcons(Bench& bench);
 
 } // namespace SensorSteps
