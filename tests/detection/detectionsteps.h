@@ -81,14 +81,17 @@ struct StatusLog {
     }
 };
 
-// Runs `action` from the event loop (as a click would come) right after the status line shows `text`.
+// Runs `action` from the event loop, as a click comes, a moment after the status line shows `text`: by
+// then the bytes written at that step have reached the printer.
+constexpr int kMomentMs = 40; // well inside the shortest wait of the search (100 ms)
+
 inline void whenStatus(Wizard& wizard, const QString& text, std::function<void()> action) {
     PortSelection& page = wizard.portSelection();
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = QObject::connect(&page, &PortSelection::detectedPrinterChanged, &page,
                                    [connection, text, action](const QString& t) {
                                        if (t != text) return;
-                                       QTimer::singleShot(0, action);
+                                       QTimer::singleShot(kMomentMs, action);
                                        QObject::disconnect(*connection);
                                    });
 }

@@ -91,107 +91,87 @@ private slots:
         QCOMPARE(busyParts(*bench), QString());
     }
 
-    void probe_data() {
-        QTest::addColumn<int>("port");
+    void probeTexts_data() {
         QTest::addColumn<int>("printerSpeed");
-        QTest::addColumn<QString>("speed");
-        QTest::addColumn<int>("handshakeIndex");
         QTest::addColumn<QByteArray>("identification");
-        QTest::addColumn<bool>("replaceConfiguration");
-        QTest::addColumn<QByteArray>("configuration");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("box"); // empty: no printer, no box
-        QTest::addColumn<QString>("entry");
-
-        const QByteArray name = "SIM-80 Receipt  ";
         QTest::newRow("no answer at another speed")
-            << 3 << 19200 << "9600" << 1 << name << false << QByteArray()
-            << "No printer found on COM 3 at 9600 bauds"
-            << ""
-            << "DSR/DTR Mode";
-        QTest::newRow("answer on COM1 at 9600") << 1 << 9600 << "9600" << 1 << name << false << QByteArray()
-                                                << "SIM-80 Receipt found on COM 1 at 9600 bauds"
-                                                << "SIM-80 Receipt found on COM 1 at  9600 bauds"
-                                                << "Xon-Xoff";
-        QTest::newRow("57600, byte 06: XON/XOFF")
-            << 4 << 57600 << "57600" << 0 << name << true << QByteArray(1, 0x06)
-            << "SIM-80 Receipt found on COM 4 at 57600 bauds"
-            << "SIM-80 Receipt found on COM 4 at  57600 bauds"
-            << "Xon-Xoff";
-        QTest::newRow("57600, byte 86: hardware")
-            << 4 << 57600 << "57600" << 0 << name << true << QByteArray(1, char(0x86))
-            << "SIM-80 Receipt found on COM 4 at 57600 bauds"
-            << "SIM-80 Receipt found on COM 4 at  57600 bauds"
-            << "DSR/DTR Mode";
-        QTest::newRow("57600, byte 05: another speed's code")
-            << 4 << 57600 << "57600" << 1 << name << true << QByteArray(1, 0x05)
-            << "SIM-80 Receipt found on COM 4 at 57600 bauds"
-            << "SIM-80 Receipt found on COM 4 at  57600 bauds"
-            << "DSR/DTR Mode";
-        QTest::newRow("38400, byte 05: XON/XOFF")
-            << 6 << 38400 << "38400" << 1 << name << true << QByteArray(1, 0x05)
-            << "SIM-80 Receipt found on COM 6 at 38400 bauds"
-            << "SIM-80 Receipt found on COM 6 at  38400 bauds"
-            << "Xon-Xoff";
-        QTest::newRow("no configuration byte") << 1 << 9600 << "9600" << 0 << name << true << QByteArray()
-                                               << "SIM-80 Receipt found on COM 1 at 9600 bauds"
-                                               << "SIM-80 Receipt found on COM 1 at  9600 bauds"
-                                               << "DSR/DTR Mode";
-        QTest::newRow("three-letter name") << 1 << 9600 << "9600" << 1 << QByteArray("ABC") << false
-                                           << QByteArray() << "ABC found on COM 1 at 9600 bauds"
-                                           << "ABC found on COM 1 at  9600 bauds"
-                                           << "Xon-Xoff";
+            << 19200 << QByteArray("SIM-80") << "No printer found on COM 3 at 9600 bauds"
+            << "";
+        QTest::newRow("answer") << 9600 << QByteArray("SIM-80 Receipt  ")
+                                << "SIM-80 Receipt found on COM 3 at 9600 bauds"
+                                << "SIM-80 Receipt found on COM 3 at  9600 bauds";
+        QTest::newRow("three-letter name") << 9600 << QByteArray("ABC") << "ABC found on COM 3 at 9600 bauds"
+                                           << "ABC found on COM 3 at  9600 bauds";
         QTest::newRow("thirty characters: sixteen, trimmed")
-            << 1 << 9600 << "9600" << 1 << QByteArray("  Printer Model 80 with cutter") << false
-            << QByteArray() << "Printer Model found on COM 1 at 9600 bauds"
-            << "Printer Model found on COM 1 at  9600 bauds"
-            << "Xon-Xoff";
+            << 9600 << QByteArray("  Printer Model 80 with cutter")
+            << "Printer Model found on COM 3 at 9600 bauds"
+            << "Printer Model found on COM 3 at  9600 bauds";
         QTest::newRow("only blanks: an answer without a name")
-            << 1 << 9600 << "9600" << 1 << QByteArray("    ") << false << QByteArray()
-            << " found on COM 1 at 9600 bauds"
-            << " found on COM 1 at  9600 bauds"
-            << "Xon-Xoff";
+            << 9600 << QByteArray("    ") << " found on COM 3 at 9600 bauds"
+            << " found on COM 3 at  9600 bauds";
     }
-    void probe() {
-        QFETCH(int, port);
+    void probeTexts() {
         QFETCH(int, printerSpeed);
-        QFETCH(QString, speed);
-        QFETCH(int, handshakeIndex);
         QFETCH(QByteArray, identification);
-        QFETCH(bool, replaceConfiguration);
-        QFETCH(QByteArray, configuration);
         QFETCH(QString, status);
         QFETCH(QString, box);
-        QFETCH(QString, entry);
         Sim::PrinterConfig config;
         config.speed = printerSpeed;
         config.identification = identification;
-        Sim::SimulatedPrinter& printer = bench->printer(port, config);
-        if (replaceConfiguration) printer.setReplyOverride(kConfiguration, configuration);
+        Sim::SimulatedPrinter& printer = bench->printer(3, config);
         PortSelection& selection = openPage();
-        detect(port, speed, handshakeIndex);
+        detect(3, QStringLiteral("9600"), PortSelection::HardwareEntry);
 
         const bool found = !box.isEmpty();
-        const SharedState& state = bench->wizard().state();
         QCOMPARE(selection.DetectedPrinter->text(), status);
         QCOMPARE(bench->boxes().texts(), found ? QStringList{box} : QStringList{});
-        QCOMPARE(state.PrinterFound, found);
+        if (found) QCOMPARE(bench->boxes().seen().front().icon, QMessageBox::Information);
+        QCOMPARE(bench->wizard().state().PrinterFound, found);
         QCOMPARE(selection.Next->isEnabled(), found);
-        QCOMPARE(selection.serialhandshakeconf->currentText(), entry);
-        if (found) {
-            QCOMPARE(bench->boxes().seen().front().icon, QMessageBox::Information);
-            QCOMPARE(int(state.PrinterPort), port);
-            QCOMPARE(state.PrinterSpeed, speed);
-            QCOMPARE(int(state.PrinterHandshake), entry == QLatin1String("Xon-Xoff") ? 1 : 2);
-        }
-        const int lineSpeed = speed.toInt();
-        const bool hardware = handshakeIndex == PortSelection::HardwareEntry;
-        QStringList expected{line(kIdentify, lineSpeed, hardware)};
+        QStringList expected{line(kIdentify, 9600, true)};
         if (found)
-            expected << line(kStatus, lineSpeed, hardware) << line(kConfiguration, lineSpeed, hardware)
-                     << line(kCan, lineSpeed, hardware);
+            expected << line(kStatus, 9600, true) << line(kConfiguration, 9600, true)
+                     << line(kCan, 9600, true);
         QCOMPARE(heard(printer), expected);
         QCOMPARE(busyParts(*bench), QString());
+    }
+
+    void flowControlLearnt_data() {
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<int>("handshakeIndex"); // asked for: the exchange runs with it
+        QTest::addColumn<bool>("replaceConfiguration");
+        QTest::addColumn<QByteArray>("configuration");
+        QTest::addColumn<int>("handshake"); // learnt
+        QTest::newRow("printer's own byte at 9600") << "9600" << 1 << false << QByteArray() << 1;
+        QTest::newRow("57600, byte 06") << "57600" << 0 << true << QByteArray(1, 0x06) << 1;
+        QTest::newRow("57600, byte 86") << "57600" << 0 << true << QByteArray(1, char(0x86)) << 2;
+        QTest::newRow("57600, byte 05: another speed's code")
+            << "57600" << 1 << true << QByteArray(1, 0x05) << 2;
+        QTest::newRow("38400, byte 05") << "38400" << 1 << true << QByteArray(1, 0x05) << 1;
+        QTest::newRow("no configuration byte") << "9600" << 0 << true << QByteArray() << 2;
+    }
+    void flowControlLearnt() {
+        QFETCH(QString, speed);
+        QFETCH(int, handshakeIndex);
+        QFETCH(bool, replaceConfiguration);
+        QFETCH(QByteArray, configuration);
+        QFETCH(int, handshake);
+        Sim::PrinterConfig config;
+        config.speed = speed.toInt();
+        Sim::SimulatedPrinter& printer = bench->printer(4, config);
+        if (replaceConfiguration) printer.setReplyOverride(kConfiguration, configuration);
+        PortSelection& selection = openPage();
+        detect(4, speed, handshakeIndex);
+
+        const SharedState& state = bench->wizard().state();
+        QVERIFY(state.PrinterFound);
+        QCOMPARE(int(state.PrinterPort), 4);
+        QCOMPARE(state.PrinterSpeed, speed);
+        QCOMPARE(int(state.PrinterHandshake), handshake);
+        QCOMPARE(selection.serialhandshakeconf->currentText(), handshake == 1 ? "Xon-Xoff" : "DSR/DTR Mode");
+        QCOMPARE(heard(printer).first(), line(kIdentify, speed.toInt(), handshakeIndex == 1));
     }
 
     void nextStaysEnabledAfterALaterFailure() {

@@ -1,5 +1,5 @@
 // The automatic search when the technician does something while it runs: Manual Detection during a
-// repeated search, Back, Next or Exit on the port selection page, or the detection page's close box.
+// repeated search, Back or Next on the port selection page, or the detection page's close box.
 #include "detectionsteps.h"
 
 #include <QComboBox>
@@ -9,7 +9,7 @@
 using namespace DetectionSteps;
 
 namespace {
-enum class During { Nothing, ManualDetect, ManualDetectThenBack, ManualDetectThenExit };
+enum class During { Nothing, ManualDetect, ManualDetectThenBack };
 
 QString scanAt(int speed) {
     return QStringLiteral("Attempting to contact printer on COM 2 at %1 bauds.").arg(speed);
@@ -37,7 +37,6 @@ private slots:
         QTest::newRow("search again finds the printer") << During::Nothing;
         QTest::newRow("manual detection while it runs") << During::ManualDetect;
         QTest::newRow("manual detection, then back to the search") << During::ManualDetectThenBack;
-        QTest::newRow("manual detection, then exit") << During::ManualDetectThenExit;
     }
     void repeatedSearch() {
         QFETCH(During, during);
@@ -51,18 +50,8 @@ private slots:
             whenStatus(wizard, scanAt(115200), [&] { step1.ManualDetect->click(); });
         if (during == During::ManualDetectThenBack)
             whenStatus(wizard, scanAt(38400), [&] { selection.Back->click(); });
-        if (during == During::ManualDetectThenExit)
-            whenStatus(wizard, scanAt(38400), [&] { selection.Exit->click(); });
         step1.Start->click();
 
-        if (during == During::ManualDetectThenExit) {
-            QVERIFY(bench->ended());
-            QVERIFY(!wizard.loadedStep2());
-            QVERIFY(!wizard.link().comm().portOpen());
-            QCOMPARE(heard(printer), searchedDownTo(38400));
-            QVERIFY(!step1.Start->isEnabled()); // nothing was touched once the program ended
-            return;
-        }
         QVERIFY(wizard.state().PrinterFound);
         QVERIFY(wizard.loadedStep2()->isVisible());
         QVERIFY(step1.isHidden());
