@@ -13,10 +13,9 @@
 namespace {
 constexpr qint16 kFirstPort = 1;
 constexpr qint16 kLastPort = 6;
-constexpr int kReadLength = 100;
 constexpr qint16 kWakeUpPauseMs = 1000; // a printer woken by the NUL needs this long before it listens
 constexpr qint16 kStatusReplyMs = 100;
-// The firmware loader listens at this speed only, without flow control.
+// The wake-up and the loader check run here, without flow control: the firmware loader listens at no other.
 const QString kLoaderSpeed = QStringLiteral("57600");
 constexpr int kNoHandshake = 0;
 constexpr qint16 kScanHandshakeIndex = PortSelection::HardwareEntry;
@@ -26,10 +25,6 @@ const QStringList& scanSpeeds() {
     static const QStringList speeds{"115200", "57600", "38400", "28800", "19200",
                                     "9600",   "4800",  "2400",  "1200"};
     return speeds;
-}
-
-QString portDigit(qint16 port) {
-    return QString(QChar(48 + port));
 }
 } // namespace
 

@@ -71,6 +71,10 @@ private:
     void Next_Click();
     void Exit_Click();
 
+    static constexpr int kReadLength = 100; // the longest read the detection routines take at once
+    // The port as the status texts write it: the one digit after "COM".
+    static QString portDigit(qint16 port) { return QString(QChar(48 + port)); }
+
     QRadioButton* portButton(int n) const { return m_portButtons[std::size_t(n - 1)]; }
     Link& link() const;
     MSComm& comm() const;

@@ -10,14 +10,8 @@
 #include <QScopeGuard>
 
 namespace {
-constexpr int kReadLength = 100;
 constexpr qint16 kIdentificationMs = 250; // the printer sends its whole name well within this
 constexpr qint16 kShortReplyMs = 100;
-
-// The port as the status line writes it: the digit right after "COM ".
-QString portDigit(qint16 port) {
-    return QString(QChar(48 + port));
-}
 
 // A number as the information box writes it: with the blank a positive number's sign leaves.
 QString signedNumber(int value) {
