@@ -12,7 +12,6 @@
 #include "shell/helppane.h"
 #include "shell/wizard.h"
 
-#include <QDir>
 #include <QPushButton>
 #include <QtTest>
 
@@ -34,7 +33,6 @@ private slots:
     }
     void cleanup() { m_bench.reset(); }
 
-    void helpDirIsTheWorkingFolder();
     void pageShowsItsHelp_data();
     void pageShowsItsHelp();
     void everyHelpPageReads_data();
@@ -43,10 +41,6 @@ private slots:
 private:
     std::unique_ptr<Bench> m_bench;
 };
-
-void TstHelpPages::helpDirIsTheWorkingFolder() {
-    QCOMPARE(m_bench->wizard().state().HelpDir, QDir::currentPath() + QLatin1Char('/'));
-}
 
 void TstHelpPages::pageShowsItsHelp_data() {
     QTest::addColumn<QString>("window");
