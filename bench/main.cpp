@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStorageInfo>
 #include <QSysInfo>
 #include <QThread>
 
@@ -18,6 +19,12 @@
 using namespace BenchKit;
 
 namespace {
+
+// The serial layer writes and syncs a lock file there at every open of a port; on a disk rather than
+// tmpfs, that sync alone can cost milliseconds per sample.
+QString lockFolderFileSystem() {
+    return QString::fromLatin1(QStorageInfo(QStringLiteral("/var/lock")).fileSystemType());
+}
 
 QString formatValue(const Figure& f) {
     const bool whole = f.value == double(qint64(f.value));
@@ -54,7 +61,8 @@ bool writeJson(const QString& path, const std::vector<Report>& reports) {
     const QJsonObject document{{"when", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
                                {"machine", QJsonObject{{"host", QSysInfo::machineHostName()},
                                                        {"system", QSysInfo::prettyProductName()},
-                                                       {"cpus", QThread::idealThreadCount()}}},
+                                                       {"cpus", QThread::idealThreadCount()},
+                                                       {"lockFolderFileSystem", lockFolderFileSystem()}}},
                                {"reports", all}};
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
@@ -117,6 +125,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    std::printf("\nport lock files (/var/lock) on %s\n", qPrintable(lockFolderFileSystem()));
     int status = 0;
     for (const Report& r : reports) {
         printReport(r);
