@@ -22,9 +22,12 @@ void HelpPane::Navigate(const QString& path) {
         return;
     }
     const QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
-    // Asked for the page it already shows, the browser would keep what it has; the file is read anew.
-    if (source() == url)
-        reload();
-    else
-        setSource(url);
+    // Asked for the page it already shows, the browser would keep what it has: it is made to forget the
+    // page first, so that the file is read anew.
+    if (source() == url) {
+        clearHistory();
+        setSource(QUrl());
+        document()->clear();
+    }
+    setSource(url);
 }

@@ -31,8 +31,22 @@ bool handlerMayBeSuspended(Step1* step1) {
 Wizard::Wizard(QObject* parent) : QObject(parent), m_endRoutine([] { QCoreApplication::quit(); }) {
     // The pictures live in the core library; a static library's resources are there only when asked for.
     Q_INIT_RESOURCE(resources);
+    useDialogFont();
     m_deleteTimer.setSingleShot(true);
     connect(&m_deleteTimer, &QTimer::timeout, this, &Wizard::deleteUnloaded);
+}
+
+void Wizard::useDialogFont() {
+#ifndef Q_OS_WIN
+    // The window tables are measured for a small, narrow dialog font: the captions fill their buttons
+    // and options almost to the edge. Linux desktops default to wider faces that would cut the last
+    // letters off ("Check Parameters", "Baudrate:"), so the wizard takes a condensed face at 8 pt.
+    QFont font(QStringLiteral("DejaVu Sans Condensed"));
+    font.setStretch(QFont::SemiCondensed);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    QApplication::setFont(font);
+#endif
 }
 
 Wizard::~Wizard() {

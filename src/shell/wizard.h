@@ -79,6 +79,7 @@ public:
     void setEndRoutine(std::function<void()> routine) { m_endRoutine = std::move(routine); }
 
 private:
+    static void useDialogFont();
     template <class T> T& load(QPointer<T>& slot);
     void deleteUnloaded();
 

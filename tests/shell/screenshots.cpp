@@ -169,6 +169,7 @@ void calibration(Bench& bench) {
 
 void monitoring(Bench& bench) {
     Wizard& wizard = bench.wizard();
+    bench.printerAt(kPort)->setPaperPresent(true); // paper with marks passing the sensor
     Page& step2 = wizard.step2();
     step2.show();
     click(&step2, "PrinterOpto");
