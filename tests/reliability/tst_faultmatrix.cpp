@@ -69,6 +69,7 @@ QString waitName(Wait wait) {
 const QString kNotAnswering = QStringLiteral("The printer does not answer at 57600 bauds.");
 const QString kOnCom3At9600 = QStringLiteral(" on COM 3 at 9600 bauds");
 constexpr int kPatienceMs = 150;
+constexpr int kStuckMs = 30000; // a row takes a few seconds, under the sanitizers too
 
 // What the technician could see while a wait had no end in sight.
 struct During {
@@ -119,15 +120,16 @@ private slots:
     void matrix();
 
 private:
-    void presenceTest(Fault fault);
-    void loaderCheck(Fault fault);
-    void identification(Fault fault);
-    void configurationByte(Fault fault);
-    void extensionCheck(Fault fault);
-    void modeRead(Fault fault);
-    void calibrationPage(Fault fault, Wait wait);
-    void monitorOpening(Fault fault, Wait wait);
-    void tickReadings(Fault fault, Sensor sensor);
+    void drive(Bench& bench, Wait wait, Fault fault);
+    void presenceTest(Bench& bench, Fault fault);
+    void loaderCheck(Bench& bench, Fault fault);
+    void identification(Bench& bench, Fault fault);
+    void configurationByte(Bench& bench, Fault fault);
+    void extensionCheck(Bench& bench, Fault fault);
+    void modeRead(Bench& bench, Fault fault);
+    void calibrationPage(Bench& bench, Fault fault, Wait wait);
+    void monitorOpening(Bench& bench, Fault fault, Wait wait);
+    void tickReadings(Bench& bench, Fault fault, Sensor sensor);
 
     // Detection
     void search(Bench& bench);
@@ -157,29 +159,45 @@ void TstFaultMatrix::matrix_data() {
 void TstFaultMatrix::matrix() {
     QFETCH(Wait, wait);
     QFETCH(Fault, fault);
+    Bench bench;
+    // A wait that never ends would hang the row with the test under it: after a generous while every
+    // wait is ended from outside, and the row fails instead.
+    bool stuck = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, this, [&] {
+        stuck = true;
+        bench.wizard().link().shutDown();
+    });
+    guard.start(kStuckMs);
+    drive(bench, wait, fault);
+    QVERIFY2(!stuck, "a wait never ended by itself or by the way out");
+}
+
+void TstFaultMatrix::drive(Bench& bench, Wait wait, Fault fault) {
     switch (wait) {
     case Wait::Presence:
-        return presenceTest(fault);
+        return presenceTest(bench, fault);
     case Wait::LoaderCheck:
-        return loaderCheck(fault);
+        return loaderCheck(bench, fault);
     case Wait::Identification:
-        return identification(fault);
+        return identification(bench, fault);
     case Wait::Configuration:
-        return configurationByte(fault);
+        return configurationByte(bench, fault);
     case Wait::Extension:
-        return extensionCheck(fault);
+        return extensionCheck(bench, fault);
     case Wait::ModeRead:
-        return modeRead(fault);
+        return modeRead(bench, fault);
     case Wait::PaperStatus:
     case Wait::CalibrationEnd:
-        return calibrationPage(fault, wait);
+        return calibrationPage(bench, fault, wait);
     case Wait::ParameterBlock:
     case Wait::FirstReading:
-        return monitorOpening(fault, wait);
+        return monitorOpening(bench, fault, wait);
     case Wait::Tick:
-        return tickReadings(fault, Sensor::Printer);
+        return tickReadings(bench, fault, Sensor::Printer);
     case Wait::NearEndTick:
-        return tickReadings(fault, Sensor::NearEnd);
+        return tickReadings(bench, fault, Sensor::NearEnd);
     }
 }
 
@@ -208,8 +226,7 @@ void TstFaultMatrix::checkSearchEnded(Bench& bench, bool found) {
 
 // A lone byte twice is a printer, whatever its value. A late byte, a cut or a doubled reply is not, and
 // a late byte must not pass for a printer at a speed it does not run at.
-void TstFaultMatrix::presenceTest(Fault fault) {
-    Bench bench;
+void TstFaultMatrix::presenceTest(Bench& bench, Fault fault) {
     Sim::SimulatedPrinter& printer = bench.printer(3, printerAt57600());
     // The device goes while the first speed is tried, and is back before the printer's own speed.
     inject(printer, fault, kPaperStatus, {.slowMs = 400, .vanishReplyDelayMs = 0, .backAfterMs = 50});
@@ -221,8 +238,7 @@ void TstFaultMatrix::presenceTest(Fault fault) {
 
 // Only a lone CAN within the look is the firmware loader. Anything else is no loader: the search goes
 // on, and a printer in its loader answers no status request, so nothing is found and the program lives.
-void TstFaultMatrix::loaderCheck(Fault fault) {
-    Bench bench;
+void TstFaultMatrix::loaderCheck(Bench& bench, Fault fault) {
     Sim::PrinterConfig config = printerAt57600();
     // A device that vanishes during the look and comes back is a working printer: the search finds it.
     config.loaderMode = fault != Fault::Vanish;
@@ -242,8 +258,7 @@ PortSelection& TstFaultMatrix::manualDetection(Bench& bench) {
     return page;
 }
 
-void TstFaultMatrix::identification(Fault fault) {
-    Bench bench;
+void TstFaultMatrix::identification(Bench& bench, Fault fault) {
     Sim::SimulatedPrinter& printer = bench.printer(3);
     PortSelection& page = manualDetection(bench);
     inject(printer, fault, kIdentification, {.shortBy = 10, .slowMs = 400, .vanishReplyDelayMs = 200});
@@ -277,8 +292,7 @@ void TstFaultMatrix::identification(Fault fault) {
 }
 
 // A missing or unexpected configuration byte is no failure: the hardware flow control is kept.
-void TstFaultMatrix::configurationByte(Fault fault) {
-    Bench bench;
+void TstFaultMatrix::configurationByte(Bench& bench, Fault fault) {
     Sim::SimulatedPrinter& printer = bench.printer(3); // XON/XOFF
     PortSelection& page = manualDetection(bench);
     inject(printer, fault, kConfiguration, {.slowMs = 300});
@@ -309,8 +323,7 @@ void TstFaultMatrix::configurationByte(Fault fault) {
 
 // Silence and a cut reply leave Step2 waiting with its buttons alive: Exit ends the program from inside
 // the wait, Back returns to Step1.
-void TstFaultMatrix::extensionCheck(Fault fault) {
-    Bench bench;
+void TstFaultMatrix::extensionCheck(Bench& bench, Fault fault) {
     Sim::SimulatedPrinter& printer = SensorSteps::printerAtStep2(bench, quickPrinter());
     SensorSteps::choose(bench, Sensor::NearEnd, Action::Monitor);
     Step2& page = SensorSteps::step2(bench);
@@ -360,8 +373,7 @@ void TstFaultMatrix::extensionCheck(Fault fault) {
 }
 
 // The mode page is shown while Init waits; Next stays off until a mode is known.
-void TstFaultMatrix::modeRead(Fault fault) {
-    Bench bench;
+void TstFaultMatrix::modeRead(Bench& bench, Fault fault) {
     Sim::SimulatedPrinter& printer = SensorSteps::printerAtStep2(bench, quickPrinter());
     SensorSteps::choose(bench, Sensor::Printer, Action::Calibrate);
     ChanReflectModeFrm& mode = bench.wizard().chanReflectModeFrm();
@@ -412,8 +424,7 @@ void TstFaultMatrix::modeRead(Fault fault) {
 
 // Back and Exit are off while the printer works; after a while without an answer they come back, and the
 // close box works throughout. Silence: Exit once it is back. A cut reply: the close box.
-void TstFaultMatrix::calibrationPage(Fault fault, Wait wait) {
-    Bench bench;
+void TstFaultMatrix::calibrationPage(Bench& bench, Fault fault, Wait wait) {
     Sim::SimulatedPrinter& printer = SensorSteps::printerAtStep2(bench, quickPrinter());
     SensorSteps::choose(bench, Sensor::Printer, Action::Calibrate);
     SensorSteps::step2(bench).Next->click();
@@ -511,8 +522,7 @@ void TstFaultMatrix::checkSpeedRestored(Bench& bench, Sim::SimulatedPrinter& pri
 
 // The read-out at opening runs before the page is shown: a silent printer is given up after a while and
 // told; the page opens all the same and its ticks keep asking.
-void TstFaultMatrix::monitorOpening(Fault fault, Wait wait) {
-    Bench bench;
+void TstFaultMatrix::monitorOpening(Bench& bench, Fault fault, Wait wait) {
     Sim::SimulatedPrinter& printer = SensorSteps::printerAtStep2(bench, quickPrinter());
     SensorSteps::choose(bench, Sensor::Printer, Action::Monitor);
     const QByteArray command = wait == Wait::ParameterBlock ? kOptoParameters : kOptoLevel;
@@ -549,8 +559,7 @@ void TstFaultMatrix::monitorOpening(Fault fault, Wait wait) {
 
 // Faults that start while the monitor samples. A tick that gets no reply holds the port; the ticks that
 // fall due meanwhile are dropped, never stacked, and Back still ends it.
-void TstFaultMatrix::tickReadings(Fault fault, Sensor sensor) {
-    Bench bench;
+void TstFaultMatrix::tickReadings(Bench& bench, Fault fault, Sensor sensor) {
     Sim::SimulatedPrinter& printer = SensorSteps::printerAtStep2(bench, quickPrinter());
     SensorSteps::choose(bench, sensor, Action::Monitor);
     SensorSteps::step2(bench).Next->click();
