@@ -26,13 +26,10 @@
 
 namespace {
 
-using SensorSteps::Action;
-using SensorSteps::Sensor;
-
 // A window of the frame's own, to watch the lifecycle without any printer work in its handlers.
 class TestPage : public Page {
 public:
-    TestPage(Wizard& wizard, Lifetime lifetime) : Page(wizard, table(), lifetime) {}
+    explicit TestPage(Wizard& wizard) : Page(wizard, table(), Lifetime::UnloadedWhenLeft) {}
     void Form_Unload() override {
         ++unloads;
         if (onUnload) onUnload();
@@ -55,10 +52,8 @@ private:
 };
 
 // Loads the page as the wizard would and shows it.
-Page* open(Bench& bench, const QString& name) {
-    Wizard& w = bench.wizard();
+Page* open(Wizard& w, const QString& name) {
     const QMap<QString, std::function<Page*()>> pages{
-        {"SplashScreen", [&]() -> Page* { return &w.splashScreen(); }},
         {"Step1", [&]() -> Page* { return &w.step1(); }},
         {"PortSelection", [&]() -> Page* { return &w.portSelection(); }},
         {"Step2", [&]() -> Page* { return &w.step2(); }},
@@ -67,6 +62,7 @@ Page* open(Bench& bench, const QString& name) {
         {"MonitorFrm", [&]() -> Page* { return &w.monitorFrm(); }},
         {"PrintParam", [&]() -> Page* { return &w.printParam(); }},
         {"HelpFrm", [&]() -> Page* { return &w.helpFrm(); }},
+        {"TestPage", [&]() -> Page* { return new TestPage(w); }},
     };
     Page* page = pages.value(name)();
     page->show();
@@ -80,8 +76,8 @@ QList<QWidget*> visibleWindows() {
     return list;
 }
 
-QPushButton* button(Page& page, const char* name) {
-    return page.control<QPushButton>(name);
+void click(Page& page, const char* name) {
+    page.control<QPushButton>(name)->click();
 }
 
 } // namespace
@@ -90,7 +86,10 @@ class TstWizard : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
+    void init() {
+        m_bench = std::make_unique<Bench>();
+        SensorSteps::printerAtStep2(*m_bench);
+    }
     void cleanup() { m_bench.reset(); }
 
     void closeBox_data();
@@ -101,22 +100,13 @@ private slots:
     void unloadedPageStaysUnloaded();
     void exitClosesEverything_data();
     void exitClosesEverything();
-
-    void helpButtonOpensHelpWindow();
-    void helpButtonTwice();
-    void closeHelpThenHelpButton();
-    void helpWindowStaysBesideThePages();
-    void helpPageReadAgain();
-    void missingHelpFile();
+    void helpButton();
+    void helpFileMissingThenReadAnew();
 
 private:
+    Wizard& wizard() { return m_bench->wizard(); }
     std::unique_ptr<Bench> m_bench;
 };
-
-void TstWizard::init() {
-    m_bench = std::make_unique<Bench>();
-    SensorSteps::printerAtStep2(*m_bench);
-}
 
 void TstWizard::closeBox_data() {
     QTest::addColumn<QString>("window");
@@ -136,11 +126,8 @@ void TstWizard::closeBox() {
     QFETCH(QString, window);
     QFETCH(bool, ends);
     QFETCH(bool, backToStep2);
-    Step2& step2 = m_bench->wizard().step2();
-    if (backToStep2) step2.hide();
-    QPointer<Page> page = open(*m_bench, window);
-    QVERIFY(page->isVisible());
-
+    if (!ends) wizard().step2().hide();
+    QPointer<Page> page = open(wizard(), window);
     page->close();
 
     QCOMPARE(m_bench->ended(), ends);
@@ -148,12 +135,10 @@ void TstWizard::closeBox() {
         QVERIFY(visibleWindows().isEmpty());
         return;
     }
-    QVERIFY(!page->isVisible());
-    QVERIFY(page->isUnloaded());
-    if (backToStep2) QVERIFY(step2.isVisible());
+    QVERIFY(!page->isVisible() && page->isUnloaded());
+    QCOMPARE(wizard().step2().isVisible(), backToStep2);
     QTRY_VERIFY(page.isNull());
-    // The next use loads a fresh window.
-    QVERIFY(open(*m_bench, window) != nullptr);
+    QVERIFY(open(wizard(), window) != nullptr); // the next use loads a fresh window
 }
 
 void TstWizard::closeBoxAndWaits_data() {
@@ -169,38 +154,32 @@ void TstWizard::closeBoxAndWaits_data() {
 void TstWizard::closeBoxAndWaits() {
     QFETCH(QString, window);
     QFETCH(bool, cancels);
-    Page* page = window == "TestPage" ? new TestPage(m_bench->wizard(), Page::Lifetime::UnloadedWhenLeft)
-                                      : open(*m_bench, window);
-    page->show();
+    Page* page = open(wizard(), window);
     QTimer::singleShot(20, page, [page] { page->close(); });
-    const WaitResult result = m_bench->wizard().link().Delay(cancels ? 30000 : 200);
-    QCOMPARE(result, cancels ? WaitResult::Cancelled : WaitResult::Done);
+    QCOMPARE(wizard().link().Delay(cancels ? 30000 : 200),
+             cancels ? WaitResult::Cancelled : WaitResult::Done);
     QVERIFY(!m_bench->ended());
 }
 
 // A handler that waits for the printer may find its page unloaded when the wait ends; the page object
 // must still be there for it to look at, and go once the wait is over.
 void TstWizard::unloadedPageOutlivesTheWait() {
-    QPointer<TestPage> page = new TestPage(m_bench->wizard(), Page::Lifetime::UnloadedWhenLeft);
-    page->show();
+    QPointer<Page> page = open(wizard(), "TestPage");
     bool aliveInTheWait = false;
-    QTimer::singleShot(20, page, [&] { m_bench->wizard().unload(page); });
+    QTimer::singleShot(20, page, [&] { wizard().unload(page); });
     QTimer::singleShot(120, [&] { aliveInTheWait = !page.isNull(); });
-    QCOMPARE(m_bench->wizard().link().Delay(250), WaitResult::Done);
-    QVERIFY(aliveInTheWait);
-    QVERIFY(!page.isNull());
+    QCOMPARE(wizard().link().Delay(250), WaitResult::Done);
+    QVERIFY(aliveInTheWait && !page.isNull());
     QTRY_VERIFY(page.isNull());
 }
 
 void TstWizard::unloadedPageStaysUnloaded() {
-    QPointer<TestPage> page = new TestPage(m_bench->wizard(), Page::Lifetime::UnloadedWhenLeft);
-    page->show();
-    // Form_Unload that ends up closing the window again, as a close handler that shows another page may.
+    QPointer<TestPage> page = static_cast<TestPage*>(open(wizard(), "TestPage"));
+    // Form_Unload that closes the window again, as a close handler that shows another page may.
     page->onUnload = [&] { page->close(); };
     page->close();
-    m_bench->wizard().unload(page);
+    wizard().unload(page);
     QCOMPARE(page->unloads, 1);
-    QVERIFY(!page->isVisible());
     // A handler that was waiting while the page was unloaded goes on to show it: it stays hidden.
     page->show();
     QVERIFY(!page->isVisible());
@@ -210,123 +189,84 @@ void TstWizard::unloadedPageStaysUnloaded() {
 
 void TstWizard::exitClosesEverything_data() {
     QTest::addColumn<QString>("window");
+    QTest::newRow("Exit on Step1") << "Step1";
     QTest::newRow("Exit on Step2") << "Step2";
     QTest::newRow("Exit on Step3") << "Step3";
-    QTest::newRow("Exit on Step1") << "Step1";
 }
 
 // Exit with the help window and the parameter sheet open beside the page: everything goes, no close
 // handler runs (Step3's would show Step2 again) and a wait in progress ends.
 void TstWizard::exitClosesEverything() {
     QFETCH(QString, window);
-    Wizard& wizard = m_bench->wizard();
-    button(wizard.step2(), "HelpButton")->click();
-    open(*m_bench, "PrintParam");
-    Page* page = open(*m_bench, window);
-    QVERIFY(wizard.loadedHelpFrm()->isVisible());
+    click(wizard().step2(), "HelpButton");
+    open(wizard(), "PrintParam");
+    Page* page = open(wizard(), window);
+    QVERIFY(wizard().loadedHelpFrm()->isVisible());
 
-    QTimer::singleShot(20, page, [page] { button(*page, "Exit")->click(); });
-    QCOMPARE(wizard.link().Delay(30000), WaitResult::Cancelled);
-
+    QTimer::singleShot(20, page, [page] { click(*page, "Exit"); });
+    QCOMPARE(wizard().link().Delay(30000), WaitResult::Cancelled);
     QVERIFY(m_bench->ended());
     QCOMPARE(visibleWindows(), QList<QWidget*>{});
-    QVERIFY(!wizard.state().PortIsOpen);
+    QVERIFY(!wizard().state().PortIsOpen);
 }
 
-void TstWizard::helpButtonOpensHelpWindow() {
-    Step2& step2 = m_bench->wizard().step2();
-    button(step2, "HelpButton")->click();
-    HelpFrm* help = m_bench->wizard().loadedHelpFrm();
-    QVERIFY(help && help->isVisible());
-    QVERIFY(step2.isVisible());
+// One help window beside the pages, brought forward and back to its first page on every click; closed,
+// the next click loads a fresh one.
+void TstWizard::helpButton() {
+    Step2& step2 = wizard().step2();
+    const QString help1 = wizard().state().HelpDir + "Help1.html";
+    click(step2, "HelpButton");
+    QPointer<HelpFrm> help = wizard().loadedHelpFrm();
+    QVERIFY(help && help->isVisible() && step2.isVisible());
     QCOMPARE(help->windowTitle(), QStringLiteral("Help"));
-    QCOMPARE(help->helpPane()->currentPath(), m_bench->wizard().state().HelpDir + "Help1.html");
-    QVERIFY(!help->helpPane()->showsMissingFile());
-    QVERIFY(!help->helpPane()->toPlainText().isEmpty());
-}
+    QCOMPARE(help->helpPane()->currentPath(), help1);
+    QVERIFY(!help->helpPane()->showsMissingFile() && !help->helpPane()->toPlainText().isEmpty());
 
-void TstWizard::helpButtonTwice() {
-    Step2& step2 = m_bench->wizard().step2();
-    button(step2, "HelpButton")->click();
-    QPointer<HelpFrm> help = m_bench->wizard().loadedHelpFrm();
-    help->helpPane()->Navigate(m_bench->wizard().state().HelpDir + "Step2.html");
+    help->helpPane()->Navigate(wizard().state().HelpDir + "Step2.html");
     step2.activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), &step2);
-
-    button(step2, "HelpButton")->click();
-
-    QCOMPARE(m_bench->wizard().loadedHelpFrm(), help.data());
-    QVERIFY(help->isVisible());
-    QCOMPARE(help->helpPane()->currentPath(), m_bench->wizard().state().HelpDir + "Help1.html");
+    click(step2, "HelpButton");
+    QCOMPARE(wizard().loadedHelpFrm(), help.data());
+    QCOMPARE(help->helpPane()->currentPath(), help1);
     QTRY_COMPARE(QApplication::activeWindow(), help.data());
-    int helpWindows = 0;
-    for (QWidget* w : visibleWindows())
-        if (qobject_cast<HelpFrm*>(w)) ++helpWindows;
-    QCOMPARE(helpWindows, 1);
-}
+    QCOMPARE(visibleWindows().size(), 2);
 
-void TstWizard::closeHelpThenHelpButton() {
-    Step2& step2 = m_bench->wizard().step2();
-    button(step2, "HelpButton")->click();
-    QPointer<HelpFrm> first = m_bench->wizard().loadedHelpFrm();
+    click(step2, "Back"); // the help window stays beside the pages
+    QVERIFY(wizard().step1().isVisible() && help->isVisible());
 
-    button(*first, "Close")->click();
-    QVERIFY(!first->isVisible());
-    QVERIFY(!m_bench->wizard().loadedHelpFrm());
-    QTRY_VERIFY(first.isNull());
-
-    button(step2, "HelpButton")->click();
-    HelpFrm* second = m_bench->wizard().loadedHelpFrm();
-    QVERIFY(second && second->isVisible());
-    QCOMPARE(second->helpPane()->currentPath(), m_bench->wizard().state().HelpDir + "Help1.html");
+    click(*help, "Close");
+    QVERIFY(!help->isVisible() && !wizard().loadedHelpFrm());
+    QTRY_VERIFY(help.isNull());
+    click(step2, "HelpButton");
+    QVERIFY(wizard().loadedHelpFrm() && wizard().loadedHelpFrm()->isVisible());
+    QCOMPARE(wizard().loadedHelpFrm()->helpPane()->currentPath(), help1);
     QVERIFY(!m_bench->ended());
 }
 
-void TstWizard::helpWindowStaysBesideThePages() {
-    Step2& step2 = m_bench->wizard().step2();
-    button(step2, "HelpButton")->click();
-    button(step2, "Back")->click();
-    QVERIFY(m_bench->wizard().step1().isVisible());
-    QVERIFY(m_bench->wizard().loadedHelpFrm()->isVisible());
-}
-
-// Asked for the page it shows already, the help window reads the file again.
-void TstWizard::helpPageReadAgain() {
+// A help folder without the file: one plain line naming it, no box, and the window still works. Asked
+// again for the page it shows, the help window reads the file anew.
+void TstWizard::helpFileMissingThenReadAnew() {
     QTemporaryDir dir;
-    const auto write = [&](const char* text) {
-        QFile file(dir.filePath("Help1.html"));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QByteArray("<html><body><p>") + text + "</p></body></html>");
-    };
-    m_bench->wizard().state().HelpDir = dir.path() + QLatin1Char('/');
-    write("first edition");
-    Step2& step2 = m_bench->wizard().step2();
-    button(step2, "HelpButton")->click();
-    HelpPane* pane = m_bench->wizard().loadedHelpFrm()->helpPane();
-    QVERIFY(pane->toPlainText().contains("first edition"));
-
-    write("second edition");
-    button(step2, "HelpButton")->click();
-    QVERIFY(pane->toPlainText().contains("second edition"));
-}
-
-// A help folder without the file: one plain line naming it, and the window still works.
-void TstWizard::missingHelpFile() {
-    QTemporaryDir empty;
-    m_bench->wizard().state().HelpDir = empty.path() + QLatin1Char('/');
-    Step2& step2 = m_bench->wizard().step2();
-    button(step2, "HelpButton")->click();
-    HelpFrm* help = m_bench->wizard().loadedHelpFrm();
-    HelpPane* pane = help->helpPane();
+    wizard().state().HelpDir = dir.path() + QLatin1Char('/');
+    Step2& step2 = wizard().step2();
+    click(step2, "HelpButton");
+    HelpPane* pane = wizard().loadedHelpFrm()->helpPane();
     QVERIFY(pane->showsMissingFile());
-    const QString text = pane->toPlainText();
-    QVERIFY2(text.contains(empty.path() + "/Help1.html"), qPrintable(text));
-    QVERIFY2(!text.contains('\n'), qPrintable(text));
+    QVERIFY2(pane->toPlainText().contains(dir.path() + "/Help1.html"), qPrintable(pane->toPlainText()));
+    QVERIFY2(!pane->toPlainText().contains('\n'), qPrintable(pane->toPlainText()));
     QVERIFY(m_bench->boxes().seen().empty());
 
-    button(*help, "Close")->click();
-    QVERIFY(!m_bench->wizard().loadedHelpFrm());
-    QVERIFY(!m_bench->ended());
+    for (const char* edition : {"first edition", "second edition"}) {
+        QFile file(dir.filePath("Help1.html"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray("<html><body><p>") + edition + "</p></body></html>");
+        file.close();
+        click(step2, "HelpButton");
+        QVERIFY(!pane->showsMissingFile());
+        QVERIFY(pane->toPlainText().contains(edition));
+    }
+    click(*wizard().loadedHelpFrm(), "Close");
+    QVERIFY(!wizard().loadedHelpFrm() && !m_bench->ended());
 }
 
 QTEST_MAIN(TstWizard)
