@@ -1,5 +1,5 @@
 // Manual detection on the port selection page against simulated printers: the page at load, the probe's
-// texts and the flow control it learns, ports that cannot be used, and leaving the page mid-probe.
+// texts and the flow control it learns, ports that cannot be used, and the ways off the page.
 #include "detectionsteps.h"
 
 #include <QComboBox>
@@ -10,6 +10,9 @@ using namespace DetectionSteps;
 
 namespace {
 const QString kNotYet = QStringLiteral("No printer found yet, please start detection.");
+const QString kNone3 = QStringLiteral("No printer found on COM 3 at 9600 bauds");
+
+enum class Port { NotChosen, Gone, Busy, Vanishes };
 
 QStringList items(const QComboBox* list) {
     QStringList texts;
@@ -18,6 +21,7 @@ QStringList items(const QComboBox* list) {
     return texts;
 }
 } // namespace
+Q_DECLARE_METATYPE(Port)
 
 class TstPortSelection : public QObject {
     Q_OBJECT
@@ -36,7 +40,12 @@ class TstPortSelection : public QObject {
         page().serialhandshakeconf->setCurrentIndex(handshakeIndex);
         page().DetectSerialPrinter->click();
     }
-    // Runs `action` from the event loop once the printer on `printer` has heard the identification request.
+    Sim::SimulatedPrinter& printer(int port, int speed) {
+        Sim::PrinterConfig config;
+        config.speed = speed;
+        return bench->printer(port, config);
+    }
+    // Runs `action` from the event loop once the printer has heard the identification request.
     void whenIdentifying(Sim::SimulatedPrinter& printer, std::function<void()> action) {
         connect(&printer, &Sim::SimulatedPrinter::commandReceived, &printer,
                 [action](const Sim::TranscriptEntry& e) {
@@ -51,43 +60,52 @@ private slots:
     void formLoad() {
         bench->printer(2);
         PortSelection& selection = openPage();
-        QVERIFY(selection.isVisible());
         QCOMPARE(items(selection.serialspeed), Protocol::speeds());
         QCOMPARE(items(selection.serialhandshakeconf), (QStringList{"Xon-Xoff", "DSR/DTR Mode"}));
         QCOMPARE(selection.serialspeed->currentText(), QStringLiteral("9600"));
         QCOMPARE(selection.serialhandshakeconf->currentText(), QStringLiteral("DSR/DTR Mode"));
         QCOMPARE(selection.DetectedPrinter->text(), kNotYet);
-        for (int n = 1; n <= 6; ++n) {
-            QCOMPARE(option(n)->isEnabled(), n == 2);
-            QVERIFY(!option(n)->isChecked());
-        }
+        for (int n = 1; n <= 6; ++n)
+            QVERIFY(option(n)->isEnabled() == (n == 2) && !option(n)->isChecked());
         QVERIFY(!selection.Next->isEnabled());
         QVERIFY(selection.WebBrowser->currentPath().endsWith(QLatin1String("/Step1bis.html")));
-        QVERIFY(!bench->wizard().state().PrinterFound);
     }
 
+    // A port that cannot be probed: one critical box, the page usable, nothing left open.
     void refused_data() {
-        QTest::addColumn<bool>("choose");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("no port chosen") << false << QStringLiteral("You must select a serial port");
+        QTest::addColumn<Port>("port");
+        QTest::addColumn<QString>("box"); // ending in ": " the reason follows
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no port chosen") << Port::NotChosen << "You must select a serial port" << kNotYet;
         QTest::newRow("port gone since the page loaded")
-            << true << QStringLiteral("This port does not exist");
+            << Port::Gone << "This port does not exist" << kNotYet;
+        const QString unusable = QStringLiteral("The serial port COM3 cannot be used: ");
+        QTest::newRow("held by another program") << Port::Busy << unusable << kNone3;
+        QTest::newRow("vanishes during the probe") << Port::Vanishes << unusable << kNone3;
     }
     void refused() {
-        QFETCH(bool, choose);
-        QFETCH(QString, text);
-        Sim::SimulatedPrinter& printer = bench->printer(2);
+        QFETCH(Port, port);
+        QFETCH(QString, box);
+        QFETCH(QString, status);
+        if (port == Port::Busy) bench->holdBusy(3);
+        Sim::SimulatedPrinter* sim = port == Port::Busy ? nullptr : &bench->printer(3);
+        if (port == Port::Vanishes) whenIdentifying(*sim, [sim] { sim->vanish(); });
         PortSelection& selection = openPage();
-        if (choose) {
-            option(2)->setChecked(true);
-            printer.vanish();
-        }
-        selection.DetectSerialPrinter->click();
-        QCOMPARE(bench->boxes().texts(), QStringList{text});
+        if (port == Port::Gone) sim->vanish();
+        if (port == Port::NotChosen)
+            selection.DetectSerialPrinter->click();
+        else
+            detect(3, QStringLiteral("9600"), 1);
+
+        QCOMPARE(bench->boxes().seen().size(), size_t(1));
         QCOMPARE(bench->boxes().seen().front().icon, QMessageBox::Critical);
         QCOMPARE(bench->boxes().seen().front().title, QStringLiteral("Veltaro 1.0"));
-        QVERIFY(printer.transcript().isEmpty());
-        QCOMPARE(selection.DetectedPrinter->text(), kNotYet);
+        const QString text = bench->boxes().texts().front();
+        QVERIFY2(box.endsWith(": ") ? text.startsWith(box) : text == box, qPrintable(text));
+        if (port == Port::NotChosen || port == Port::Gone) QVERIFY(sim->transcript().isEmpty());
+        QCOMPARE(selection.DetectedPrinter->text(), status);
+        QVERIFY(!bench->wizard().state().PrinterFound && !selection.Next->isEnabled());
+        QVERIFY(!bench->ended());
         QCOMPARE(busyParts(*bench), QString());
     }
 
@@ -96,14 +114,10 @@ private slots:
         QTest::addColumn<QByteArray>("identification");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("box"); // empty: no printer, no box
-        QTest::newRow("no answer at another speed")
-            << 19200 << QByteArray("SIM-80") << "No printer found on COM 3 at 9600 bauds"
-            << "";
+        QTest::newRow("no answer at another speed") << 19200 << QByteArray("SIM-80") << kNone3 << "";
         QTest::newRow("answer") << 9600 << QByteArray("SIM-80 Receipt  ")
                                 << "SIM-80 Receipt found on COM 3 at 9600 bauds"
                                 << "SIM-80 Receipt found on COM 3 at  9600 bauds";
-        QTest::newRow("three-letter name") << 9600 << QByteArray("ABC") << "ABC found on COM 3 at 9600 bauds"
-                                           << "ABC found on COM 3 at  9600 bauds";
         QTest::newRow("thirty characters: sixteen, trimmed")
             << 9600 << QByteArray("  Printer Model 80 with cutter")
             << "Printer Model found on COM 3 at 9600 bauds"
@@ -120,7 +134,7 @@ private slots:
         Sim::PrinterConfig config;
         config.speed = printerSpeed;
         config.identification = identification;
-        Sim::SimulatedPrinter& printer = bench->printer(3, config);
+        Sim::SimulatedPrinter& sim = bench->printer(3, config);
         PortSelection& selection = openPage();
         detect(3, QStringLiteral("9600"), PortSelection::HardwareEntry);
 
@@ -134,7 +148,7 @@ private slots:
         if (found)
             expected << line(kStatus, 9600, true) << line(kConfiguration, 9600, true)
                      << line(kCan, 9600, true);
-        QCOMPARE(heard(printer), expected);
+        QCOMPARE(heard(sim), expected);
         QCOMPARE(busyParts(*bench), QString());
     }
 
@@ -158,10 +172,8 @@ private slots:
         QFETCH(bool, replaceConfiguration);
         QFETCH(QByteArray, configuration);
         QFETCH(int, handshake);
-        Sim::PrinterConfig config;
-        config.speed = speed.toInt();
-        Sim::SimulatedPrinter& printer = bench->printer(4, config);
-        if (replaceConfiguration) printer.setReplyOverride(kConfiguration, configuration);
+        Sim::SimulatedPrinter& sim = printer(4, speed.toInt());
+        if (replaceConfiguration) sim.setReplyOverride(kConfiguration, configuration);
         PortSelection& selection = openPage();
         detect(4, speed, handshakeIndex);
 
@@ -171,14 +183,12 @@ private slots:
         QCOMPARE(state.PrinterSpeed, speed);
         QCOMPARE(int(state.PrinterHandshake), handshake);
         QCOMPARE(selection.serialhandshakeconf->currentText(), handshake == 1 ? "Xon-Xoff" : "DSR/DTR Mode");
-        QCOMPARE(heard(printer).first(), line(kIdentify, speed.toInt(), handshakeIndex == 1));
+        QCOMPARE(heard(sim).first(), line(kIdentify, speed.toInt(), handshakeIndex == 1));
     }
 
     void nextStaysEnabledAfterALaterFailure() {
         bench->printer(1);
-        Sim::PrinterConfig config;
-        config.speed = 19200;
-        bench->printer(2, config);
+        printer(2, 19200);
         PortSelection& selection = openPage();
         detect(1, QStringLiteral("9600"), 1);
         detect(2, QStringLiteral("9600"), 1);
@@ -190,85 +200,52 @@ private slots:
         QCOMPARE(bench->boxes().texts().size(), 1);
     }
 
-    void portThatCannotBeUsed_data() {
-        QTest::addColumn<bool>("vanishes");
-        QTest::newRow("held by another program") << false;
-        QTest::newRow("vanishes during the probe") << true;
+    // Each way off the page, idle or in the middle of a probe (the probe then ends without a word).
+    void leave_data() {
+        QTest::addColumn<QString>("button"); // empty: the close box
+        QTest::addColumn<bool>("midProbe");
+        QTest::newRow("back") << "Back" << false;
+        QTest::newRow("next") << "Next" << false;
+        QTest::newRow("exit") << "Exit" << false;
+        QTest::newRow("close box") << "" << false;
+        QTest::newRow("back during the probe") << "Back" << true;
+        QTest::newRow("exit during the probe") << "Exit" << true;
     }
-    void portThatCannotBeUsed() {
-        QFETCH(bool, vanishes);
-        if (vanishes) {
-            Sim::SimulatedPrinter& printer = bench->printer(3);
-            whenIdentifying(printer, [&printer] { printer.vanish(); });
+    void leave() {
+        QFETCH(QString, button);
+        QFETCH(bool, midProbe);
+        Sim::SimulatedPrinter& sim = bench->printer(1);
+        PortSelection& selection = openPage();
+        Step1& step1 = bench->wizard().step1();
+        step1.ScanStatus->setText(QStringLiteral("left over"));
+        const auto leave = [&] {
+            if (button.isEmpty())
+                selection.close();
+            else
+                selection.findChild<QPushButton*>(button)->click();
+        };
+        if (midProbe) {
+            whenIdentifying(sim, leave);
+            detect(1, QStringLiteral("9600"), 1);
         } else {
-            bench->holdBusy(3);
+            selection.Next->setEnabled(true); // as after a printer was found
+            leave();
         }
-        PortSelection& selection = openPage();
-        detect(3, QStringLiteral("9600"), 1);
-
-        QCOMPARE(bench->boxes().seen().size(), size_t(1));
-        QCOMPARE(bench->boxes().seen().front().icon, QMessageBox::Critical);
-        QVERIFY2(
-            bench->boxes().texts().front().startsWith(QLatin1String("The serial port COM3 cannot be used: ")),
-            qPrintable(bench->boxes().texts().front()));
-        QCOMPARE(selection.DetectedPrinter->text(),
-                 QStringLiteral("No printer found on COM 3 at 9600 bauds"));
-        QVERIFY(!bench->wizard().state().PrinterFound);
-        QVERIFY(!selection.Next->isEnabled());
-        QVERIFY(!bench->ended());
-        QCOMPARE(busyParts(*bench), QString());
-    }
-
-    void leftDuringProbe_data() {
-        QTest::addColumn<bool>("exit");
-        QTest::newRow("back") << false;
-        QTest::newRow("exit") << true;
-    }
-    void leftDuringProbe() {
-        QFETCH(bool, exit);
-        Sim::SimulatedPrinter& printer = bench->printer(1);
-        PortSelection& selection = openPage();
-        whenIdentifying(printer, [&] { (exit ? selection.Exit : selection.Back)->click(); });
-        detect(1, QStringLiteral("9600"), 1);
-
-        QCOMPARE(bench->ended(), exit);
+        const bool ends = button.isEmpty() || button == QLatin1String("Exit");
+        QCOMPARE(bench->ended(), ends);
+        QVERIFY(!selection.isVisible());
+        QCOMPARE(step1.isVisible(), button == QLatin1String("Back"));
+        if (button == QLatin1String("Back")) QCOMPARE(step1.ScanStatus->text(), QString());
+        Step2* step2 = bench->wizard().loadedStep2();
+        QCOMPARE(step2 && step2->isVisible(), button == QLatin1String("Next"));
+        if (!midProbe) return;
         QVERIFY(bench->boxes().seen().empty());
         QVERIFY(!bench->wizard().state().PrinterFound);
         QVERIFY(!bench->wizard().link().comm().portOpen());
         QCOMPARE(selection.DetectedPrinter->text(), kNotYet);
         QTest::qWait(300);
-        QCOMPARE(heard(printer), QStringList{line(kIdentify, 9600, true)});
-        if (exit) return;
-        Step1& step1 = bench->wizard().step1();
-        QVERIFY(step1.isVisible());
-        QVERIFY(selection.isHidden());
-        QCOMPARE(busyParts(*bench), QString()); // Step1 can start a search at once
-    }
-
-    void leave_data() {
-        QTest::addColumn<QString>("button");
-        QTest::newRow("back") << "Back";
-        QTest::newRow("next") << "Next";
-        QTest::newRow("exit") << "Exit";
-        QTest::newRow("close box") << "";
-    }
-    void leave() {
-        QFETCH(QString, button);
-        PortSelection& selection = openPage();
-        Step1& step1 = bench->wizard().step1();
-        step1.ScanStatus->setText(QStringLiteral("left over"));
-        selection.Next->setEnabled(true); // as after a printer was found
-        if (button.isEmpty())
-            selection.close();
-        else
-            selection.findChild<QPushButton*>(button)->click();
-        const bool ends = button.isEmpty() || button == QLatin1String("Exit");
-        QCOMPARE(bench->ended(), ends);
-        QCOMPARE(selection.isVisible(), false);
-        QCOMPARE(step1.isVisible(), button == QLatin1String("Back"));
-        if (button == QLatin1String("Back")) QCOMPARE(step1.ScanStatus->text(), QString());
-        Step2* step2 = bench->wizard().loadedStep2();
-        QCOMPARE(step2 && step2->isVisible(), button == QLatin1String("Next"));
+        QCOMPARE(heard(sim), QStringList{line(kIdentify, 9600, true)});
+        if (!ends) QCOMPARE(busyParts(*bench), QString()); // Step1 can start a search at once
     }
 };
 
