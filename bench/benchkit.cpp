@@ -2,10 +2,14 @@
 
 #include "link/portnames.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -37,7 +41,18 @@ double processCpuMs() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-PrinterHost::PrinterHost(Where where, int port, const Sim::PrinterConfig& config) : m_where(where) {
+Figure goalFigure(const QString& name, double value, const QString& unit, const QString& goal, bool met) {
+    return {name, value, unit, goal, met};
+}
+
+Figure floorFigure(const QString& name, double value, const QString& unit, double floor, const QString& goal,
+                   bool met) {
+    Figure f{name, value, unit, goal, goal.isEmpty() ? std::nullopt : std::optional<bool>(met)};
+    f.floor = floor;
+    return f;
+}
+
+PrinterHost::PrinterHost(Where where) : m_where(where) {
     if (!m_dir.isValid()) {
         m_error = QStringLiteral("no temporary folder");
         return;
@@ -46,48 +61,71 @@ PrinterHost::PrinterHost(Where where, int port, const Sim::PrinterConfig& config
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
     QDir(m_dir.path()).mkpath(QStringLiteral("veltaro/ports"));
     PortNames::setSystemDevicePattern(m_dir.path() + QStringLiteral("/no-system-port-%1"));
-    if (where == Where::OwnProcess) {
-        startProcess(port, config);
-        return;
-    }
-    m_printer = std::make_unique<Sim::SimulatedPrinter>(config);
-    if (!m_printer->isPresent() || !m_printer->attach(PortNames::portFolder(), port))
-        m_error = m_printer->errorString();
 }
 
-void PrinterHost::startProcess(int port, const Sim::PrinterConfig& config) {
+PrinterHost::PrinterHost(Where where, int port, const Sim::PrinterConfig& config) : PrinterHost(where) {
+    add(port, config);
+}
+
+bool PrinterHost::add(int port, const Sim::PrinterConfig& config, bool silent) {
+    if (!ready()) return false;
+    if (m_where == Where::OwnProcess) {
+        startProcess(port, config, silent);
+        return ready();
+    }
+    auto printer = std::make_unique<Sim::SimulatedPrinter>(config);
+    Sim::Faults faults;
+    faults.silent = silent;
+    printer->setFaults(faults);
+    if (!printer->isPresent() || !printer->attach(PortNames::portFolder(), port)) {
+        m_error = printer->errorString();
+        return false;
+    }
+    m_printers.push_back(std::move(printer));
+    return true;
+}
+
+void PrinterHost::startProcess(int port, const Sim::PrinterConfig& config, bool silent) {
 #ifdef VELTARO_PRINTER_SIM
-    m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process->start(QStringLiteral(VELTARO_PRINTER_SIM),
-                     {QStringLiteral("--port"), QString::number(port), QStringLiteral("--port-folder"),
-                      PortNames::portFolder(), QStringLiteral("--speed"), QString::number(config.speed),
-                      QStringLiteral("--flow"),
-                      config.hardwareFlow ? QStringLiteral("hardware") : QStringLiteral("xon")});
+    auto process = std::make_unique<QProcess>();
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QStringList arguments{QStringLiteral("--port"),
+                          QString::number(port),
+                          QStringLiteral("--port-folder"),
+                          PortNames::portFolder(),
+                          QStringLiteral("--speed"),
+                          QString::number(config.speed),
+                          QStringLiteral("--flow"),
+                          config.hardwareFlow ? QStringLiteral("hardware") : QStringLiteral("xon")};
+    if (silent) arguments << QStringLiteral("--silent");
+    process->start(QStringLiteral(VELTARO_PRINTER_SIM), arguments);
     // It names itself as the port, then says so on its first line.
     QEventLoop loop;
     QByteArray said;
-    QObject::connect(m_process.get(), &QProcess::readyReadStandardOutput, &loop, [&] {
-        said += m_process->readAllStandardOutput();
+    QObject::connect(process.get(), &QProcess::readyReadStandardOutput, &loop, [&] {
+        said += process->readAllStandardOutput();
         if (said.contains('\n')) loop.quit();
     });
-    QObject::connect(m_process.get(), &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(process.get(), &QProcess::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     loop.exec();
     if (!said.contains(QByteArray("COM") + QByteArray::number(port) + " ->"))
         m_error = QStringLiteral("veltaro-printer-sim did not start: ") + QString::fromLocal8Bit(said);
+    m_processes.push_back(std::move(process));
 #else
     Q_UNUSED(port);
     Q_UNUSED(config);
+    Q_UNUSED(silent);
     m_error = QStringLiteral("veltaro-printer-sim is not built");
 #endif
 }
 
 PrinterHost::~PrinterHost() {
-    if (m_process && m_process->state() != QProcess::NotRunning) {
-        m_process->terminate(); // SIGTERM: it removes its port entry on the way out
-        if (!m_process->waitForFinished(3000)) m_process->kill();
-        m_process->waitForFinished(1000);
+    for (const auto& process : m_processes)
+        if (process->state() != QProcess::NotRunning) process->terminate(); // it removes its port entry
+    for (const auto& process : m_processes) {
+        if (!process->waitForFinished(3000)) process->kill();
+        process->waitForFinished(1000);
     }
 }
 
@@ -97,16 +135,55 @@ QString PrinterHost::description() const {
 }
 
 std::optional<double> PrinterHost::printerCpuMs() const {
-    if (!m_process || m_process->state() != QProcess::Running) return std::nullopt;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(m_process->processId()));
-    if (!stat.open(QIODevice::ReadOnly)) return std::nullopt;
-    // The fields after the command name (which may hold blanks) start with the state, field 3; user and
-    // system time are fields 14 and 15, in clock ticks.
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13) return std::nullopt;
-    const double ticks = fields[11].toDouble() + fields[12].toDouble();
+    if (m_processes.empty()) return std::nullopt;
+    double ticks = 0;
+    for (const auto& process : m_processes) {
+        if (process->state() != QProcess::Running) return std::nullopt;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(process->processId()));
+        if (!stat.open(QIODevice::ReadOnly)) return std::nullopt;
+        // The fields after the command name (which may hold blanks) start with the state, field 3; user
+        // and system time are fields 14 and 15, in clock ticks.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 13) return std::nullopt;
+        ticks += fields[11].toDouble() + fields[12].toDouble();
+    }
     return ticks * 1000.0 / double(::sysconf(_SC_CLK_TCK));
+}
+
+BoxWatcher::BoxWatcher() {
+    qApp->installEventFilter(this);
+}
+BoxWatcher::~BoxWatcher() {
+    qApp->removeEventFilter(this);
+}
+
+qint64 BoxWatcher::nowNs() {
+    static QElapsedTimer clock = [] {
+        QElapsedTimer c;
+        c.start();
+        return c;
+    }();
+    return clock.nsecsElapsed();
+}
+
+bool BoxWatcher::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Show) return false;
+    auto* box = qobject_cast<QMessageBox*>(watched);
+    if (!box) return false;
+    shownNs.push_back(nowNs());
+    texts << box->text();
+    const QPointer<QMessageBox> guard(box);
+    QTimer::singleShot(0, box, [guard] {
+        if (!guard) return;
+        QAbstractButton* button = guard->defaultButton();
+        if (!button) button = guard->button(QMessageBox::Ok);
+        if (button)
+            button->click();
+        else
+            guard->accept();
+    });
+    return false;
 }
 
 } // namespace BenchKit

@@ -26,6 +26,10 @@ struct Figure {
     QString unit;
     QString goal;            // in words, empty for a figure given for information
     std::optional<bool> met; // unset for a figure without a goal
+    // What the protocol itself costs (its delays and polls, the line time), in the figure's unit; the
+    // table shows the figure beside it as a ratio. Unset where the floor is zero or there is none.
+    std::optional<double> floor{};
+    QString floorText{}; // the floor in words where it is not a number ("0", "none")
 };
 
 struct Report {
@@ -57,28 +61,54 @@ Spread spread(std::vector<double> values);
 // User plus system CPU time of this process, in milliseconds.
 double processCpuMs();
 
-// The simulated printer as COM<port>, in a port folder of its own that this process also uses.
+// Simulated printers as COM ports, in a port folder of its own that this process also uses.
 class PrinterHost {
 public:
     enum class Where { InProcess, OwnProcess };
+    static Where where(const QString& name) {
+        return name == QLatin1String("inprocess") ? Where::InProcess : Where::OwnProcess;
+    }
 
+    explicit PrinterHost(Where where); // an empty port folder: add() the printers
     PrinterHost(Where where, int port, const Sim::PrinterConfig& config);
     ~PrinterHost();
+
+    // A printer as COM<port>; a silent one hears everything and never answers.
+    bool add(int port, const Sim::PrinterConfig& config, bool silent = false);
 
     bool ready() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }
     QString description() const;
-    // CPU time of the printer's own process so far, in milliseconds; nothing when it runs in ours.
+    // CPU time of the printers' own processes so far, in milliseconds; nothing when they run in ours.
     std::optional<double> printerCpuMs() const;
 
 private:
-    void startProcess(int port, const Sim::PrinterConfig& config);
+    void startProcess(int port, const Sim::PrinterConfig& config, bool silent);
 
     Where m_where;
     QTemporaryDir m_dir;
-    std::unique_ptr<Sim::SimulatedPrinter> m_printer;
-    std::unique_ptr<QProcess> m_process;
+    std::vector<std::unique_ptr<Sim::SimulatedPrinter>> m_printers;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
     QString m_error;
 };
+
+// Watches for modal message boxes: notes when each is first shown and presses its default button (or
+// OK) as soon as the event loop runs again.
+class BoxWatcher : public QObject {
+public:
+    BoxWatcher();
+    ~BoxWatcher() override;
+    std::vector<qint64> shownNs; // on the monotonic clock of QElapsedTimer::nsecsElapsed of clock()
+    QStringList texts;
+    static qint64 nowNs();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+// A figure with a goal, and the same beside its floor.
+Figure goalFigure(const QString& name, double value, const QString& unit, const QString& goal, bool met);
+Figure floorFigure(const QString& name, double value, const QString& unit, double floor, const QString& goal,
+                   bool met);
 
 } // namespace BenchKit

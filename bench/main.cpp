@@ -2,6 +2,7 @@
 // their figures as a table and writes them as JSON. Exit status 0 when every goal is met, 1 when one is
 // missed, 2 when a suite could not run.
 #include "benchkit.h"
+#include "runfigures.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -16,6 +17,8 @@
 
 #include <cstdio>
 
+#include <sys/utsname.h>
+
 using namespace BenchKit;
 
 namespace {
@@ -26,20 +29,51 @@ QString lockFolderFileSystem() {
     return QString::fromLatin1(QStorageInfo(QStringLiteral("/var/lock")).fileSystemType());
 }
 
+QString number(double value) {
+    return value == double(qint64(value)) ? QString::number(qint64(value)) : QString::number(value, 'f', 3);
+}
+
 QString formatValue(const Figure& f) {
-    const bool whole = f.value == double(qint64(f.value));
-    const QString number = whole ? QString::number(qint64(f.value)) : QString::number(f.value, 'f', 3);
-    return f.unit.isEmpty() ? number : number + QLatin1Char(' ') + f.unit;
+    return f.unit.isEmpty() ? number(f.value) : number(f.value) + QLatin1Char(' ') + f.unit;
+}
+
+QString formatFloor(const Figure& f) {
+    if (f.floor) return number(*f.floor) + (f.unit.isEmpty() ? QString() : QLatin1Char(' ') + f.unit);
+    return f.floorText;
+}
+
+QString formatRatio(const Figure& f) {
+    return f.floor && *f.floor > 0 ? QString::number(f.value / *f.floor, 'f', 3) : QString();
+}
+
+// The machine the figures are from, as the README gives it.
+struct Machine {
+    int cpus = 0;
+    QString kernel, cpuModel;
+};
+
+Machine machine() {
+    Machine m;
+    m.cpus = QThread::idealThreadCount();
+    utsname names{};
+    if (::uname(&names) == 0) m.kernel = QString::fromLocal8Bit(names.release);
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    if (cpuinfo.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : cpuinfo.readAll().split('\n'))
+            if (line.startsWith("model name")) {
+                m.cpuModel = QString::fromLocal8Bit(line.mid(line.indexOf(':') + 1).trimmed());
+                break;
+            }
+    return m;
 }
 
 void printReport(const Report& report) {
     std::printf("\n%s: %s\n", qPrintable(report.suite), qPrintable(report.setup));
     if (report.figures.empty()) return;
-    std::printf("  %-32s %-20s %-14s %s\n", "figure", "value", "goal", "");
     for (const Figure& f : report.figures) {
         const char* verdict = !f.met ? "" : *f.met ? "met" : "MISSED";
-        std::printf("  %-32s %-20s %-14s %s\n", qPrintable(f.name), qPrintable(formatValue(f)),
-                    qPrintable(f.goal), verdict);
+        std::printf("  %-34s %-22s %-12s %-7s %-20s %s\n", qPrintable(f.name), qPrintable(formatValue(f)),
+                    qPrintable(formatFloor(f)), qPrintable(formatRatio(f)), qPrintable(f.goal), verdict);
     }
 }
 
@@ -49,6 +83,12 @@ QJsonObject toJson(const Report& report) {
         QJsonObject o{{"name", f.name}, {"value", f.value}, {"unit", f.unit}};
         if (!f.goal.isEmpty()) o.insert("goal", f.goal);
         if (f.met) o.insert("met", *f.met);
+        if (f.floor) {
+            o.insert("floor", *f.floor);
+            if (*f.floor > 0) o.insert("ratio", f.value / *f.floor);
+        } else if (!f.floorText.isEmpty()) {
+            o.insert("floor", f.floorText);
+        }
         figures.append(o);
     }
     return {{"suite", report.suite}, {"setup", report.setup}, {"figures", figures}};
@@ -58,10 +98,13 @@ bool writeJson(const QString& path, const std::vector<Report>& reports) {
     QJsonArray all;
     for (const Report& r : reports)
         all.append(toJson(r));
+    const Machine m = machine();
     const QJsonObject document{{"when", QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
                                {"machine", QJsonObject{{"host", QSysInfo::machineHostName()},
                                                        {"system", QSysInfo::prettyProductName()},
-                                                       {"cpus", QThread::idealThreadCount()},
+                                                       {"cpus", m.cpus},
+                                                       {"kernel", m.kernel},
+                                                       {"cpuModel", m.cpuModel},
                                                        {"lockFolderFileSystem", lockFolderFileSystem()}}},
                                {"reports", all}};
     QFile file(path);
@@ -89,8 +132,12 @@ int main(int argc, char** argv) {
         {"samples", "Samples per measurement (default 600).", "N", "600"},
         {"printer", "Where the simulated printer runs: process, inprocess or both (default both).", "WHERE",
          "both"},
+        {"wizard-run", "(internal) The child of the wizard suite, started at this CLOCK_MONOTONIC time.",
+         "NS"},
     });
     parser.process(app);
+    if (parser.isSet("wizard-run"))
+        return RunFigures::wizardRunChild(parser.value("wizard-run").toLongLong());
 
     if (parser.isSet("list")) {
         for (const Suite& s : suites())
@@ -125,7 +172,10 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    std::printf("\nport lock files (/var/lock) on %s\n", qPrintable(lockFolderFileSystem()));
+    const Machine m = machine();
+    std::printf("\nmachine: %d CPUs, kernel %s, %s; port lock files (/var/lock) on %s\n", m.cpus,
+                qPrintable(m.kernel), qPrintable(m.cpuModel), qPrintable(lockFolderFileSystem()));
+    std::printf("  %-34s %-22s %-12s %-7s %-20s %s\n", "figure", "value", "floor", "ratio", "goal", "");
     int status = 0;
     for (const Report& r : reports) {
         printReport(r);

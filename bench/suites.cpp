@@ -1,14 +1,25 @@
 // Every bench suite, by the name scripts/bench knows it by. A new suite is a function in a file of its
 // own and one line here.
 #include "benchkit.h"
+#include "detectionfigures.h"
 #include "monitorfigures.h"
+#include "runfigures.h"
 
 namespace BenchKit {
 
 const std::vector<Suite>& suites() {
     static const std::vector<Suite> all{
-        {QStringLiteral("monitor"), QStringLiteral("live monitor: sampling period and CPU"),
+        {QStringLiteral("search"),
+         QStringLiteral("automatic search: no printer on six ports, a printer on COM6"),
+         &DetectionFigures::search},
+        {QStringLiteral("probe"), QStringLiteral("manual probe of a printer on COM3"),
+         &DetectionFigures::probe},
+        {QStringLiteral("monitor"), QStringLiteral("live monitor: sampling period, tick and CPU"),
          &MonitorFigures::run},
+        {QStringLiteral("wait"), QStringLiteral("CPU while a silent printer is awaited"),
+         &RunFigures::waitCpu},
+        {QStringLiteral("wizard"), QStringLiteral("start-up paints and peak memory of a whole run"),
+         &RunFigures::wizardRun},
     };
     return all;
 }
