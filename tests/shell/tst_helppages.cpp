@@ -15,16 +15,14 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
-namespace {
 using SensorSteps::Action;
 using SensorSteps::Sensor;
-} // namespace
 
 class TstHelpPages : public QObject {
     Q_OBJECT
+    std::unique_ptr<Bench> m_bench;
 
 private slots:
     void init() {
@@ -33,75 +31,56 @@ private slots:
     }
     void cleanup() { m_bench.reset(); }
 
-    void pageShowsItsHelp_data();
-    void pageShowsItsHelp();
-    void everyHelpPageReads_data();
-    void everyHelpPageReads();
+    void pageShowsItsHelp_data() { // the row names the window
+        QTest::addColumn<QString>("file");
+        QTest::newRow("Step1") << QStringLiteral("Step1.html");
+        QTest::newRow("PortSelection") << QStringLiteral("Step1bis.html");
+        QTest::newRow("Step2") << QStringLiteral("Step2.html");
+        QTest::newRow("ChanReflectModeFrm") << QStringLiteral("RefMode.html");
+        QTest::newRow("Step3 printer") << QStringLiteral("Step3Printer.html");
+        QTest::newRow("Step3 near end") << QStringLiteral("Step3NEOP.html");
+        QTest::newRow("HelpFrm") << QStringLiteral("Help1.html");
+    }
+    void pageShowsItsHelp() {
+        QFETCH(QString, file);
+        const QString window = QString::fromLatin1(QTest::currentDataTag());
+        Wizard& wizard = m_bench->wizard();
+        Page* page = nullptr;
+        if (window == "Step1") page = &wizard.step1();
+        if (window == "PortSelection") page = &wizard.portSelection();
+        if (window == "Step2") page = &wizard.step2();
+        if (window == "ChanReflectModeFrm") page = &wizard.chanReflectModeFrm();
+        if (window.startsWith("Step3")) {
+            SensorSteps::choose(*m_bench, window.endsWith("printer") ? Sensor::Printer : Sensor::NearEnd,
+                                Action::Calibrate);
+            page = &wizard.step3();
+        }
+        if (window == "HelpFrm") {
+            wizard.step2().control<QPushButton>("HelpButton")->click();
+            page = wizard.loadedHelpFrm();
+        }
+        QVERIFY(page);
+        QCOMPARE(page->helpPane()->currentPath(), wizard.state().HelpDir + file);
+        QVERIFY(!page->helpPane()->showsMissingFile());
+        QVERIFY(!page->helpPane()->toPlainText().trimmed().isEmpty());
+    }
 
-private:
-    std::unique_ptr<Bench> m_bench;
+    void everyHelpPageReads_data() {
+        QTest::addColumn<QString>("file");
+        for (const char* file : {"Step1.html", "Step1bis.html", "Step1NotFound.html", "Step2.html",
+                                 "Help1.html", "RefMode.html", "Step3NEOP.html", "Step3Printer.html",
+                                 "Step3NEOPCal.html", "Step3PrinterCal.html", "Congratulation.html"})
+            QTest::newRow(file) << QString::fromLatin1(file);
+    }
+    void everyHelpPageReads() {
+        QFETCH(QString, file);
+        HelpPane pane;
+        pane.Navigate(m_bench->wizard().state().HelpDir + file);
+        QVERIFY(!pane.showsMissingFile());
+        QVERIFY(!pane.documentTitle().isEmpty());
+        QVERIFY(pane.toPlainText().size() > 100);
+    }
 };
-
-void TstHelpPages::pageShowsItsHelp_data() {
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("file");
-    QTest::newRow("detection page") << "Step1"
-                                    << "Step1.html";
-    QTest::newRow("port selection page") << "PortSelection"
-                                         << "Step1bis.html";
-    QTest::newRow("sensor and action page") << "Step2"
-                                            << "Step2.html";
-    QTest::newRow("opto-sensor mode page") << "ChanReflectModeFrm"
-                                           << "RefMode.html";
-    QTest::newRow("calibration page, printer sensor") << "Step3 printer"
-                                                      << "Step3Printer.html";
-    QTest::newRow("calibration page, near-end sensor") << "Step3 near end"
-                                                       << "Step3NEOP.html";
-    QTest::newRow("help window") << "HelpFrm"
-                                 << "Help1.html";
-}
-
-void TstHelpPages::pageShowsItsHelp() {
-    QFETCH(QString, window);
-    QFETCH(QString, file);
-    Wizard& wizard = m_bench->wizard();
-    Page* page = nullptr;
-    if (window == "Step1") page = &wizard.step1();
-    if (window == "PortSelection") page = &wizard.portSelection();
-    if (window == "Step2") page = &wizard.step2();
-    if (window == "ChanReflectModeFrm") page = &wizard.chanReflectModeFrm();
-    if (window.startsWith("Step3")) {
-        SensorSteps::choose(*m_bench, window.endsWith("printer") ? Sensor::Printer : Sensor::NearEnd,
-                            Action::Calibrate);
-        page = &wizard.step3();
-    }
-    if (window == "HelpFrm") {
-        wizard.step2().control<QPushButton>("HelpButton")->click();
-        page = wizard.loadedHelpFrm();
-    }
-    QVERIFY(page);
-    HelpPane* pane = page->helpPane();
-    QCOMPARE(pane->currentPath(), wizard.state().HelpDir + file);
-    QVERIFY(!pane->showsMissingFile());
-    QVERIFY(!pane->toPlainText().trimmed().isEmpty());
-}
-
-void TstHelpPages::everyHelpPageReads_data() {
-    QTest::addColumn<QString>("file");
-    for (const char* file : {"Step1.html", "Step1bis.html", "Step1NotFound.html", "Step2.html", "Help1.html",
-                             "RefMode.html", "Step3NEOP.html", "Step3Printer.html", "Step3NEOPCal.html",
-                             "Step3PrinterCal.html", "Congratulation.html"})
-        QTest::newRow(file) << QString::fromLatin1(file);
-}
-
-void TstHelpPages::everyHelpPageReads() {
-    QFETCH(QString, file);
-    HelpPane pane;
-    pane.Navigate(m_bench->wizard().state().HelpDir + file);
-    QVERIFY(!pane.showsMissingFile());
-    QVERIFY(!pane.documentTitle().isEmpty());
-    QVERIFY(pane.toPlainText().size() > 100);
-}
 
 QTEST_MAIN(TstHelpPages)
 #include "tst_helppages.moc"
