@@ -4,7 +4,6 @@
 #include "link/portnames.h"
 #include "support/ptypair.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 class TstLink : public QObject {
@@ -155,17 +154,6 @@ private slots:
         QVERIFY(!link->SendCommand(link->commands().paperStatus()));
         QCOMPARE(link->ReadReplyByte(), std::nullopt); // nothing to wait for on a closed port
         QVERIFY(link->portFailureText(result.reason).contains("COM" + QString::number(port)));
-    }
-
-    void vanishedDeviceEndsTheWait() {
-        openLink();
-        QSignalSpy lost(link, &Link::portLost);
-        QTimer::singleShot(30, this, [&] { pty->closeMaster(); });
-        QCOMPARE(link->ReadReplyByte(), std::nullopt);
-        QCOMPARE(lost.count(), 1);
-        QVERIFY(!state.PortIsOpen && !comm->portOpen());
-        QTest::qWait(50);
-        QCOMPARE(lost.count(), 1); // said once, not once per failed read
     }
 };
 
