@@ -8,13 +8,13 @@
 #include "detection/portselection.h"
 #include "detection/step1.h"
 #include "link/link.h"
+#include "link/portnames.h"
 #include "monitor/monitorfrm.h"
 #include "sensor/chanreflectmodefrm.h"
 #include "sensor/step2.h"
 #include "shell/wizard.h"
 #include "support/bench.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -123,6 +123,17 @@ inline bool portClosed(Bench& bench) {
     return !bench.wizard().state().PortIsOpen && !bench.wizard().link().comm().portOpen();
 }
 
+// Another program (a terminal, a second wizard) can open the port: the wizard holds nothing of it at the
+// system's level any more. A port whose device is gone is nobody's.
+inline bool freeForOthers(int port = 3) {
+    if (!PortNames::portExists(port)) return true;
+    MSComm other;
+    other.setCommPort(port);
+    const bool opened = other.open().ok;
+    other.close();
+    return opened;
+}
+
 // A critical box that names the port: how a vanished or refused device is told.
 inline int portProblemsTold(Bench& bench, int port = 3) {
     int told = 0;
@@ -153,8 +164,9 @@ inline void leave(Page& page) {
 }
 
 // The last way out: Exit on the page shown. The end routine runs, nothing waits any more once the
-// handlers have returned, and the port is closed. Fails the test (the caller checks) otherwise.
-inline void exitWizard(Bench& bench) {
+// handlers have returned, the port is closed, and soon another program can open it. Fails the test (the
+// caller checks) otherwise.
+inline void exitWizard(Bench& bench, int port = 3) {
     Wizard& wizard = bench.wizard();
     Page* page = visiblePage(wizard);
     QVERIFY2(page, "no wizard page is shown");
@@ -162,12 +174,13 @@ inline void exitWizard(Bench& bench) {
     QVERIFY(exit);
     if (!exit->isEnabled()) { // the calibration page while the printer works: its close box first
         leave(*page);
-        return exitWizard(bench);
+        return exitWizard(bench, port);
     }
     exit->click();
     QVERIFY(bench.ended());
     QTRY_VERIFY(!wizard.link().isWaiting());
     QVERIFY(portClosed(bench));
+    QTRY_VERIFY(freeForOthers(port));
 }
 
 } // namespace FaultBench

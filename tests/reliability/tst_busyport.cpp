@@ -122,7 +122,7 @@ private:
             QCOMPARE(bench->boxes().seen().size(), size_t(1));
             QCOMPARE(bench->boxes().seen().front().icon, QMessageBox::Information);
             QVERIFY(!wizard().link().comm().portOpen());
-            return exitWizard(*bench);
+            return exitWizard(*bench, 4);
         }
         step1.ManualDetect->click();
         PortSelection& page = wizard().portSelection();
@@ -275,6 +275,7 @@ private:
         QCOMPARE(state().PrinterHandshake, qint16(2));
         QVERIFY(SensorSteps::step2(*bench).isVisible());
         QTRY_VERIFY(!page);
+        freed();
         exitWizard(*bench);
     }
 };

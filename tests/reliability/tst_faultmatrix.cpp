@@ -509,6 +509,7 @@ void TstFaultMatrix::leaveMonitorMidTick(Bench& bench, Sim::SimulatedPrinter& pr
     QVERIFY(portClosed(bench));
     QVERIFY(SensorSteps::step2(bench).isVisible());
     QTRY_VERIFY(!page);
+    QTRY_VERIFY(freeForOthers());
 }
 
 void TstFaultMatrix::checkSpeedRestored(Bench& bench, Sim::SimulatedPrinter& printer) {
