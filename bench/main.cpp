@@ -159,10 +159,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    QStringList wanted = parser.positionalArguments();
+    const QStringList named = parser.positionalArguments();
+    QStringList wanted = named;
     std::vector<Report> reports;
     for (const Suite& s : suites()) {
-        if (!wanted.isEmpty() && !wanted.removeAll(s.name)) continue;
+        if (!named.isEmpty() && !wanted.removeAll(s.name)) continue;
         std::printf("running %s (%s)...\n", qPrintable(s.name), qPrintable(s.description));
         for (Report& r : s.run(options))
             reports.push_back(std::move(r));

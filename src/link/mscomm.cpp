@@ -13,16 +13,42 @@ namespace {
 // speed-switching command must be on their way at the speed they were written at.
 constexpr int kMinSettleMs = 3;
 constexpr int kBitsPerCharacter = 10; // start bit, 8 data bits, stop bit
+// How long a closed port stays held: beyond the monitor's 50 ms between ticks, with room for a late tick,
+// and short enough that a port the program has finished with is free again almost at once.
+constexpr int kHoldMs = 200;
 } // namespace
 
 MSComm::MSComm(QObject* parent) : QObject(parent) {
     connect(&m_port, &QSerialPort::readyRead, this, &MSComm::readWaiting);
     connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::handleError);
+    m_holdTimer.setSingleShot(true);
+    m_holdTimer.setInterval(kHoldMs);
+    connect(&m_holdTimer, &QTimer::timeout, this, &MSComm::release);
 }
 
 MSComm::~MSComm() {
+    m_holdTimer.stop();
     if (m_port.isOpen())
         m_port.close();
+}
+
+void MSComm::release() {
+    m_holdTimer.stop();
+    if (!m_held)
+        return;
+    m_held = false;
+    if (m_port.isOpen())
+        m_port.close();
+    m_port.clearError();
+}
+
+bool MSComm::reopenHeld(const QString& path) {
+    // The same device at the same settings: the port is the program's again without a new lock.
+    if (!m_held || path != m_openPath || m_settings != m_openSettings || m_handshaking != m_openHandshaking)
+        return false;
+    m_holdTimer.stop();
+    m_held = false;
+    return true;
 }
 
 QString MSComm::devicePath() const { return PortNames::devicePath(m_commPort); }
@@ -49,11 +75,26 @@ bool MSComm::applySettings(QString* reason) {
 }
 
 MSComm::OpenResult MSComm::open() {
-    if (m_port.isOpen())
+    if (portOpen())
         return {true, {}};
     const QString path = devicePath();
-    if (path.isEmpty())
-        return {false, tr("%1 is not connected to any device").arg(PortNames::portName(m_commPort))};
+    if (!reopenHeld(path)) {
+        release();
+        if (path.isEmpty())
+            return {false, tr("%1 is not connected to any device").arg(PortNames::portName(m_commPort))};
+        const OpenResult opened = openDevice(path);
+        if (!opened)
+            return opened;
+    }
+    // A real port starts empty: whatever the line delivered while it was closed is gone.
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+    m_buffer.clear();
+    m_unsettledBytes = 0;
+    return {true, {}};
+}
+
+MSComm::OpenResult MSComm::openDevice(const QString& path) {
     m_port.setPortName(path);
     m_port.clearError();
     if (!m_port.open(QIODevice::ReadWrite)) {
@@ -67,11 +108,9 @@ MSComm::OpenResult MSComm::open() {
         m_port.clearError();
         return {false, reason};
     }
-    // A real port starts empty: whatever the line delivered while it was closed is gone.
-    m_port.clear(QSerialPort::Input);
-    m_port.readAll();
-    m_buffer.clear();
-    m_unsettledBytes = 0;
+    m_openPath = path;
+    m_openSettings = m_settings;
+    m_openHandshaking = m_handshaking;
     return {true, {}};
 }
 
@@ -93,18 +132,20 @@ void MSComm::settleLine() {
 }
 
 void MSComm::close() {
-    if (!m_port.isOpen() || m_closing)
+    if (!portOpen() || m_closing)
         return;
     m_closing = true;
     settleLine();
-    if (m_port.isOpen())
-        m_port.close();
+    if (m_port.isOpen()) {
+        m_held = true;
+        m_holdTimer.start();
+    }
     m_port.clearError();
     m_closing = false;
 }
 
 bool MSComm::output(const QByteArray& bytes) {
-    if (!m_port.isOpen())
+    if (!portOpen())
         return false;
     if (m_port.write(bytes) != bytes.size())
         return false;
@@ -123,7 +164,8 @@ QByteArray MSComm::input() {
 
 void MSComm::readWaiting() {
     const QByteArray bytes = m_port.readAll();
-    if (bytes.isEmpty())
+    // Bytes that reach a port the program has closed are lost, as on a real port.
+    if (bytes.isEmpty() || m_held)
         return;
     // The printer answered, so it has taken what was written off the line.
     m_unsettledBytes = 0;
@@ -139,6 +181,10 @@ void MSComm::handleError(QSerialPort::SerialPortError error) {
         return;
     if (!m_port.isOpen())
         return;
+    if (m_held) { // closed for the program: nothing to tell, only the device to let go
+        release();
+        return;
+    }
     const QString reason = m_port.errorString();
     m_unsettledBytes = 0;
     m_port.close();

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QTimer>
 
 // The program's one serial port object. It has the properties the pages rely on (port number, settings
 // text, handshaking 0/1/2, input mode, input length, open/close, receive count, discard, output, input)
@@ -37,7 +38,7 @@ public:
 
     OpenResult open();
     void close();
-    bool portOpen() const { return m_port.isOpen(); }
+    bool portOpen() const { return m_port.isOpen() && !m_held; }
 
     int inBufferCount() const { return int(m_buffer.size()); }
     void discardInput() { m_buffer.clear(); }
@@ -58,6 +59,9 @@ private:
     void handleError(QSerialPort::SerialPortError error);
     void settleLine();
     bool applySettings(QString* reason);
+    bool reopenHeld(const QString& path);
+    OpenResult openDevice(const QString& path);
+    void release();
 
     QSerialPort m_port;
     QByteArray m_buffer;
@@ -70,4 +74,13 @@ private:
     qint64 m_unsettledBytes = 0;
     QElapsedTimer m_sinceWrite;
     bool m_closing = false;
+    // A close keeps the device (and with it the system's lock on it) for a moment, so that the monitor's
+    // next tick, a few tens of milliseconds later, finds the port still its own: taking the lock anew
+    // writes and syncs a lock file, which on a disk costs more than the whole exchange with the printer.
+    // For the program the port is closed meanwhile; another device or other settings close it for good.
+    bool m_held = false;
+    QTimer m_holdTimer;
+    QString m_openPath;
+    QString m_openSettings;
+    int m_openHandshaking = 0;
 };
