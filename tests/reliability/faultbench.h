@@ -75,13 +75,14 @@ struct Dose {
 inline void whenHeard(Sim::SimulatedPrinter& printer, const QByteArray& command, std::function<void()> action,
                       int afterMs = 0, int nth = 1) {
     auto seen = std::make_shared<int>(0);
+    Sim::SimulatedPrinter* host = &printer; // the timer dies with the printer, before the test's locals
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = QObject::connect(&printer, &Sim::SimulatedPrinter::commandReceived, &printer,
                                    [=](const Sim::TranscriptEntry& entry) {
                                        if (entry.bytes != command || ++*seen < nth) return;
                                        QObject::disconnect(*connection);
                                        // Never inside the printer's own read: the action may wait.
-                                       QTimer::singleShot(afterMs, action);
+                                       QTimer::singleShot(afterMs, host, action);
                                    });
 }
 
