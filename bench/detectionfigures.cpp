@@ -7,7 +7,7 @@
 
 #include "detection/portselection.h"
 #include "detection/step1.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -8,7 +8,7 @@
 #include "link/mscomm.h"
 #include "monitor/monitorfrm.h"
 #include "sensor/step2.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -11,7 +11,7 @@
 #include "monitor/monitorfrm.h"
 #include "sensor/step2.h"
 #include "shell/splashscreen.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QApplication>
 #include <QEventLoop>

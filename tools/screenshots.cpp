@@ -18,7 +18,7 @@
 #include "shell/helpfrm.h"
 #include "shell/identity.h"
 #include "shell/splashscreen.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QAbstractButton>
 #include <QApplication>

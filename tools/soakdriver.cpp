@@ -6,7 +6,7 @@
 #include "link/link.h"
 #include "monitor/monitorfrm.h"
 #include "sensor/step2.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

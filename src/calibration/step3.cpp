@@ -1,20 +1,17 @@
 #include "step3.h"
 
 #include "link/link.h"
-#include "sensor/printerexchange.h"
 #include "sensor/step2.h"
 #include "shell/helppane.h"
 #include "shell/messages.h"
-#include "shell/wizard.h"
+#include "shell/pagehost.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 namespace {
-constexpr quint8 kNoPaperBit = 0x04; // paper status: set when the sensor sees no paper
 const QString kPaperWarningText =
     QStringLiteral("It seems that the paper is not removed from the printer.\r\n"
                    "Please, remove it.\r\n"
@@ -24,7 +21,7 @@ const QString kPaperWarningText =
                    "may not be correct. In that case, click on cancel.");
 } // namespace
 
-Step3::Step3(Wizard& wizard)
+Step3::Step3(PageHost& wizard)
     : Page(wizard, Layout::step3(), Lifetime::UnloadedWhenLeft), WebBrowser(control<HelpPane>("WebBrowser")),
       Exit(control<QPushButton>("Exit")), Back(control<QPushButton>("Back")),
       Calibrate(control<QPushButton>("Calibrate")) {
@@ -42,7 +39,7 @@ void Step3::Form_Load() {
 void Step3::Form_Unload() {
     wizard().link().cancelWaits();
     wizard().link().ClosePrinterPort();
-    wizard().step2().show();
+    wizard().get<Step2>().show();
 }
 
 void Step3::Calibrate_Click() {
@@ -53,66 +50,49 @@ void Step3::Calibrate_Click() {
     Back->setEnabled(false);
     Exit->setEnabled(false);
 
-    PrinterExchange exchange(*this);
-    if (!exchange.open()) return backToReady();
-    const Protocol::Commands commands = wizard().link().commands();
-    QByteArray calibration;
-    if (nearEndSelected()) {
-        openHelp(QStringLiteral("Step3NEOPCal.html"));
-        calibration = commands.calibrateNearEndOpto();
-    } else {
-        switch (checkPaper(exchange)) {
-        case Paper::Cancelled:
-            return;
-        case Paper::Failed:
-            return backToReady();
-        case Paper::Present:
-            // The technician removes the paper and tries again on the port still open.
-            Calibrate->setEnabled(true);
-            Back->setEnabled(true);
-            Exit->setEnabled(true);
-            return;
-        case Paper::Clear:
-            break;
-        }
-        openHelp(QStringLiteral("Step3PrinterCal.html"));
-        calibration = commands.calibratePrinterOpto();
-    }
-    if (!exchange.send(calibration)) return backToReady();
-    // The printer sends one byte when it has finished; its value says nothing.
-    if (!waitWithPatience(exchange)) {
-        if (self && exchange.lost()) backToReady();
-        return;
-    }
-    exchange.close();
-    openHelp(QStringLiteral("Congratulation.html"));
-    Back->setEnabled(true);
-    Exit->setEnabled(true);
-}
-
-Step3::Paper Step3::checkPaper(PrinterExchange& exchange) {
-    if (!exchange.send(wizard().link().commands().paperStatus())) return Paper::Failed;
-    QPointer<Step3> self(this);
-    const std::optional<quint8> status = waitWithPatience(exchange);
-    if (!status) return self && exchange.lost() ? Paper::Failed : Paper::Cancelled;
-    if (*status & kNoPaperBit) return Paper::Clear;
-    // Cancel means: the sensor is not to be trusted yet, calibrate anyway.
-    const QMessageBox::StandardButton answer =
-        Messages::show(this, kPaperWarningText, QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel,
-                       QMessageBox::Ok);
-    if (!self || isUnloaded() || wizard().isEnding()) return Paper::Cancelled;
-    return answer == QMessageBox::Ok ? Paper::Present : Paper::Clear;
-}
-
-std::optional<quint8> Step3::waitWithPatience(PrinterExchange& exchange) {
-    QTimer patience;
-    patience.setSingleShot(true);
-    connect(&patience, &QTimer::timeout, this, [this] {
+    const bool nearEnd = nearEndSelected();
+    Printer::Calibration calibration(wizard().link(),
+                                     nearEnd ? Printer::Sensor::NearEnd : Printer::Sensor::PrinterOpto);
+    calibration.setSilenceMs(m_patienceMs);
+    calibration.setPaperQuestion([this, self] { return askAboutPaper(self); });
+    connect(&calibration, &Printer::Calibration::starting, this, [this, nearEnd] {
+        openHelp(nearEnd ? QStringLiteral("Step3NEOPCal.html") : QStringLiteral("Step3PrinterCal.html"));
+    });
+    // A slow calibration is left to take its time, but the technician gets the ways out back.
+    connect(&calibration, &Printer::Calibration::printerSilent, this, [this] {
         Back->setEnabled(true);
         Exit->setEnabled(true);
     });
-    patience.start(m_patienceMs);
-    return exchange.readByte();
+    const Printer::Status end = calibration.run();
+    if (!self) return;
+    switch (end.outcome) {
+    case Printer::Outcome::Done:
+        openHelp(QStringLiteral("Congratulation.html"));
+        Back->setEnabled(true);
+        Exit->setEnabled(true);
+        return;
+    case Printer::Outcome::Refused:
+        // The technician removes the paper and tries again on the port still open.
+        Calibrate->setEnabled(true);
+        Back->setEnabled(true);
+        Exit->setEnabled(true);
+        return;
+    case Printer::Outcome::PortProblem:
+        if (!wizard().isEnding()) Messages::portProblem(this, end.problem);
+        return backToReady();
+    default:
+        return;
+    }
+}
+
+// Cancel means: the sensor is not to be trusted yet, calibrate anyway.
+Printer::Calibration::PaperDecision Step3::askAboutPaper(const QPointer<Step3>& self) {
+    const QMessageBox::StandardButton answer =
+        Messages::show(this, kPaperWarningText, QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel,
+                       QMessageBox::Ok);
+    if (!self || isUnloaded() || wizard().isEnding()) return Printer::Calibration::PaperDecision::Abandon;
+    return answer == QMessageBox::Ok ? Printer::Calibration::PaperDecision::Stop
+                                     : Printer::Calibration::PaperDecision::CalibrateAnyway;
 }
 
 void Step3::Back_Click() {
@@ -126,7 +106,7 @@ void Step3::Exit_Click() {
 }
 
 bool Step3::nearEndSelected() const {
-    return wizard().step2().NEOPOpto->isChecked();
+    return wizard().get<Step2>().NEOPOpto->isChecked();
 }
 
 QString Step3::readyHelp() const {

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "printer/calibration.h"
 #include "shell/page.h"
+#include "shell/pagehost.h"
 
-#include <optional>
+#include <QPointer>
 
-class PrinterExchange;
 class QPushButton;
 
 // The calibration page. The printer calibrates the sensor chosen on Step2 by itself; the page checks the
@@ -13,7 +14,8 @@ class QPushButton;
 class Step3 : public Page {
     Q_OBJECT
 public:
-    explicit Step3(Wizard& wizard);
+    static constexpr PageId kPageId = PageId::Step3;
+    explicit Step3(PageHost& wizard);
     void Form_Load() override;
     void Form_Unload() override;
 
@@ -31,12 +33,9 @@ private:
     void Back_Click();
     void Exit_Click();
 
-    enum class Paper { Clear, Present, Failed, Cancelled };
-
     bool nearEndSelected() const;
     QString readyHelp() const;
-    Paper checkPaper(PrinterExchange& exchange);
-    std::optional<quint8> waitWithPatience(PrinterExchange& exchange);
+    Printer::Calibration::PaperDecision askAboutPaper(const QPointer<Step3>& self);
     void backToReady();
 
     int m_patienceMs = 20000;

@@ -5,7 +5,7 @@
 #include "sensor/step2.h"
 #include "shell/helppane.h"
 #include "shell/messages.h"
-#include "shell/wizard.h"
+#include "shell/pagehost.h"
 #include "step1.h"
 
 #include <QComboBox>
@@ -15,27 +15,40 @@
 
 namespace {
 const QString kStartSpeed = QStringLiteral("9600");
+
+// A number as the information box writes it: with the blank a positive number's sign leaves.
+QString signedNumber(int value) {
+    return QLatin1Char(' ') + QString::number(value);
+}
 } // namespace
 
-PortSelection::PortSelection(Wizard& wizard)
+PortSelection::PortSelection(PageHost& wizard)
     : Page(wizard, Layout::portSelection(), Lifetime::WholeRun), WebBrowser(control<HelpPane>("WebBrowser")),
       DetectedPrinter(control<QLabel>("DetectedPrinter")), serialspeed(control<QComboBox>("serialspeed")),
       serialhandshakeconf(control<QComboBox>("serialhandshakeconf")),
       DetectSerialPrinter(control<QPushButton>("DetectSerialPrinter")), Back(control<QPushButton>("Back")),
-      Next(control<QPushButton>("Next")), Exit(control<QPushButton>("Exit")) {
+      Next(control<QPushButton>("Next")), Exit(control<QPushButton>("Exit")), m_detector(wizard.link()) {
     for (int n = 1; n <= int(m_portButtons.size()); ++n)
         m_portButtons[std::size_t(n - 1)] = control<QRadioButton>(PortNames::portName(n));
     connect(DetectSerialPrinter, &QPushButton::clicked, this, &PortSelection::DetectSerialPrinter_Click);
     connect(Back, &QPushButton::clicked, this, &PortSelection::Back_Click);
     connect(Next, &QPushButton::clicked, this, &PortSelection::Next_Click);
     connect(Exit, &QPushButton::clicked, this, &PortSelection::Exit_Click);
+    connect(&m_detector, &Printer::Detector::progress, this, &PortSelection::setDetectedPrinter);
+    connect(&m_detector, &Printer::Detector::answeredAt, this, [this](qint16 port, const QString& speed) {
+        serialspeed->setCurrentIndex(int(Protocol::speeds().indexOf(speed)));
+        portButton(port)->setChecked(true);
+    });
+    connect(&m_detector, &Printer::Detector::flowControlLearnt, this, [this](qint16 handshake) {
+        serialhandshakeconf->setCurrentIndex(handshake == Printer::Detector::kXonXoff ? XonXoffEntry
+                                                                                      : HardwareEntry);
+    });
+    // The box is modal while the port is still open.
+    m_detector.setAnnounce([this](const Printer::Detector::Found& found) { ReportPrinterFound(found.identification); });
 }
 
 Link& PortSelection::link() const {
     return wizard().link();
-}
-MSComm& PortSelection::comm() const {
-    return wizard().link().comm();
 }
 SharedState& PortSelection::state() const {
     return wizard().state();
@@ -83,7 +96,7 @@ void PortSelection::setDetectedPrinter(const QString& text) {
 
 void PortSelection::DetectedPrinter_Change() {
     // The automatic search runs while this page is hidden: its progress reaches the technician here.
-    Step1* step1 = wizard().loadedStep1();
+    Step1* step1 = wizard().loaded<Step1>();
     if (step1 && step1->isVisible()) step1->ScanStatus->setText(DetectedPrinter->text());
 }
 
@@ -100,72 +113,83 @@ void PortSelection::DetectSerialPrinter_Click() {
         Messages::show(this, QStringLiteral("This port does not exist"), QMessageBox::Critical);
         return;
     }
-    state().PrinterFound = false;
     SetBusy(true);
     m_work = Work::Probing;
-    m_stopRequested = false;
-    const ProbeResult probe =
+    const Printer::Detector::Detection probe =
         ProbePrinter(chosen, serialspeed->currentText(), qint16(serialhandshakeconf->currentIndex()));
     if (wizard().isEnding()) return;
     m_work = Work::Idle;
-    if (!probe.abandoned) {
-        if (!probe.portProblem.isEmpty()) Messages::portProblem(this, probe.portProblem);
+    if (probe.outcome != Printer::Outcome::Cancelled) {
+        if (!probe.problem.isEmpty()) Messages::portProblem(this, probe.problem);
         setDetectedPrinter(probe.status);
     }
     SetBusy(false);
 }
 
+Printer::Detector::Detection PortSelection::ProbePrinter(qint16 port, const QString& speed, qint16 handshakeIndex) {
+    return m_detector.probe(port, speed, qint16(handshakeIndex + 1));
+}
+
+void PortSelection::ReportPrinterFound(const QByteArray& reply) {
+    state().PrinterFound = true;
+    Next->setEnabled(true);
+    const QString text = Protocol::printerName(reply) + QStringLiteral(" found on COM") +
+                         signedNumber(state().PrinterPort) + QStringLiteral(" at ") +
+                         signedNumber(state().PrinterSpeed.toInt()) + QStringLiteral(" bauds");
+    Messages::show(boxParent(), text, QMessageBox::Information);
+}
+
+void PortSelection::ClearPrinterFound() {
+    state().PrinterFound = false;
+}
+
+void PortSelection::Autodetect_Click() {
+    SetBusy(true);
+    m_work = Work::Searching;
+    const Printer::Detector::Detection search = m_detector.search();
+    if (search.outcome == Printer::Outcome::FirmwareLoader) return showFirmwareLoader();
+    // Stopped: the program is ending, or the page was left towards one that uses the port.
+    if (wizard().isEnding()) return;
+    if (search.outcome != Printer::Outcome::Cancelled) setDetectedPrinter(search.status);
+    m_work = Work::Idle;
+    SetBusy(false);
+}
+
+void PortSelection::showFirmwareLoader() {
+    Messages::show(boxParent(),
+                   QStringLiteral("The previous firmware upgrade has not been completed \r\n"
+                                  "successfully, or the firmware has been corrupted.\r\n\r\n"
+                                  "Please, flash the printer firmware."),
+                   QMessageBox::Critical);
+    wizard().endProgram();
+}
+
 void PortSelection::Back_Click() {
     // A search belongs to Step1, which Back returns to and which shows its progress: it goes on. A
     // manual probe (or another page's exchange) is abandoned, so that Step1 can start a search.
-    if (m_work != Work::Searching) {
-        m_stopRequested = m_work == Work::Probing;
+    if (m_work == Work::Probing)
+        m_detector.stop();
+    else if (m_work != Work::Searching)
         link().cancelWaits();
-    }
     hide();
-    Step1& step1 = wizard().step1();
+    Step1& step1 = wizard().get<Step1>();
     step1.ScanStatus->setText(QString());
     step1.show();
 }
 
 void PortSelection::Next_Click() {
     // The next page talks to the printer: nothing of detection may keep the port.
-    m_stopRequested = m_work != Work::Idle;
-    link().cancelWaits();
+    m_detector.stop();
     hide();
-    wizard().step2().show();
+    wizard().get<Step2>().show();
 }
 
 void PortSelection::Exit_Click() {
     wizard().endProgram();
 }
 
-MSComm::OpenResult PortSelection::openAt(qint16 port, const QString& speed, int handshaking) {
-    // Detection expects the port closed; one left open by another page is taken back first.
-    link().ClosePrinterPort();
-    comm().close();
-    comm().setCommPort(port);
-    comm().setSettings(Protocol::settingsText(speed));
-    comm().setHandshaking(handshaking);
-    comm().setInputMode(MSComm::InputMode::Text);
-    const MSComm::OpenResult opened = comm().open();
-    if (opened) comm().discardInput();
-    return opened;
-}
-
-bool PortSelection::stopRequested() const {
-    return m_stopRequested || wizard().isEnding();
-}
-
-void PortSelection::giveUpPort() {
-    // When the program ends, the end routine has closed the port already and nothing is left to tidy.
-    if (wizard().isEnding()) return;
-    comm().close();
-    ClearPrinterFound();
-}
-
 QWidget* PortSelection::boxParent() {
-    Step1* step1 = wizard().loadedStep1();
+    Step1* step1 = wizard().loaded<Step1>();
     if (!isVisible() && step1 && step1->isVisible()) return step1;
     return this;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "link/link.h"
+#include "printer/detector.h"
 #include "shell/page.h"
+#include "shell/pagehost.h"
 
 #include <array>
 
@@ -10,14 +12,14 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 
-// The port selection page: manual detection, and home of the automatic search and the probe. Both drive
-// Step1's serial port object directly with settings of their own (never through OpenPrinterPort) and
-// leave it closed when they return. Their progress goes to DetectedPrinter, which is copied to Step1's
-// status line while Step1 is visible.
+// The port selection page: manual detection, and home of the automatic search and the probe, which the
+// detector does on Step1's serial port object. Their progress goes to DetectedPrinter, which is copied to
+// Step1's status line while Step1 is visible.
 class PortSelection : public Page {
     Q_OBJECT
 public:
-    explicit PortSelection(Wizard& wizard);
+    static constexpr PageId kPageId = PageId::PortSelection;
+    explicit PortSelection(PageHost& wizard);
     void Form_Load() override;
     void Form_Unload() override;
 
@@ -28,14 +30,9 @@ public:
     // PrinterFound tells the caller the result. A printer stuck in its firmware loader ends the program.
     void Autodetect_Click();
 
-    struct ProbeResult {
-        QString status;         // the one-line status text for DetectedPrinter
-        QString portProblem;    // the port could not be used: what to tell the technician
-        bool abandoned = false; // the waits were cancelled: the caller returns without further ado
-    };
     // Asks for the printer's name and flow control on one port at one speed; on an answer makes them
     // the link settings and announces the printer.
-    ProbeResult ProbePrinter(qint16 port, const QString& speed, qint16 handshakeIndex);
+    Printer::Detector::Detection ProbePrinter(qint16 port, const QString& speed, qint16 handshakeIndex);
     void ReportPrinterFound(const QByteArray& reply);
     void ClearPrinterFound();
     void SetBusy(bool busy);
@@ -57,13 +54,6 @@ signals:
 
 private:
     enum class Work { Idle, Probing, Searching };
-    enum class BiosCheck { NoLoader, LoaderFound, Stopped };
-    enum class Presence { NoAnswer, Answered, Stopped };
-    struct ScanResult {
-        bool stopped = false;
-        qint16 port = 0;
-        QString speed;
-    };
 
     void DetectSerialPrinter_Click();
     void DetectedPrinter_Change();
@@ -71,33 +61,13 @@ private:
     void Next_Click();
     void Exit_Click();
 
-    static constexpr int kReadLength = 100; // the longest read the detection routines take at once
-    // The port as the status texts write it: the one digit after "COM".
-    static QString portDigit(qint16 port) { return QString(QChar(48 + port)); }
-
     QRadioButton* portButton(int n) const { return m_portButtons[std::size_t(n - 1)]; }
     Link& link() const;
-    MSComm& comm() const;
     SharedState& state() const;
-
-    // The detection routines' way of opening the port: port, speed, flow control, text mode, empty buffer.
-    MSComm::OpenResult openAt(qint16 port, const QString& speed, int handshaking);
-    bool stopRequested() const;
-    bool stopped(WaitResult wait) const { return wait == WaitResult::Cancelled || stopRequested(); }
-    void giveUpPort();
     QWidget* boxParent();
-
-    // The steps of the automatic search (autodetect.cpp).
-    bool wakeUpPorts(); // false when the search must stop
-    BiosCheck checkBiosMode();
-    void reportFirmwareLoader();
-    ScanResult scanSpeedsAndPorts();
-    Presence testPresence(qint16 port, const QString& speed);
-    void giveUpSearch();
+    void showFirmwareLoader();
 
     std::array<QRadioButton*, 6> m_portButtons;
+    Printer::Detector m_detector;
     Work m_work = Work::Idle;
-    // Set when the page is left towards a page that uses the port while a probe or search runs; seen
-    // after every wait, also where the cancel could not reach a wait (inside a plain event pass).
-    bool m_stopRequested = false;
 };

@@ -4,7 +4,7 @@
 #include "portselection.h"
 #include "sensor/step2.h"
 #include "shell/helppane.h"
-#include "shell/wizard.h"
+#include "shell/pagehost.h"
 
 #include <QDir>
 #include <QLabel>
@@ -17,7 +17,7 @@ constexpr int kExitLeftTwoButtons = 920;
 constexpr int kStartLeftTwoButtons = 2920;
 } // namespace
 
-Step1::Step1(Wizard& wizard)
+Step1::Step1(PageHost& wizard)
     : Page(wizard, Layout::step1(), Lifetime::WholeRun), WebBrowser(control<HelpPane>("WebBrowser")),
       ScanStatus(control<QLabel>("ScanStatus")), Exit(control<QPushButton>("Exit")),
       ManualDetect(control<QPushButton>("ManualDetect")), Start(control<QPushButton>("Start")),
@@ -51,7 +51,7 @@ void Step1::Start_Click() {
     setCursor(Qt::WaitCursor);
     Exit->setEnabled(false);
     Start->setEnabled(false);
-    wizard().portSelection().Autodetect_Click();
+    wizard().get<PortSelection>().Autodetect_Click();
     // Closed during the search, or a printer stuck in its firmware loader: the program has ended.
     if (wizard().isEnding()) return;
     unsetCursor();
@@ -60,7 +60,7 @@ void Step1::Start_Click() {
     if (wizard().state().PrinterFound) {
         hide();
         // On the first arrival loading Step2 has run its Form_Load already; it runs again as the reset.
-        Step2& step2 = wizard().step2();
+        Step2& step2 = wizard().get<Step2>();
         step2.show();
         step2.Form_Load();
         return;
@@ -90,7 +90,7 @@ void Step1::ManualDetect_Click() {
     // During a repeated search this leaves the search running; it ends on its own and Start_Click
     // finishes as usual.
     hide();
-    wizard().portSelection().show();
+    wizard().get<PortSelection>().show();
 }
 
 void Step1::Exit_Click() {

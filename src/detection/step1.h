@@ -3,6 +3,7 @@
 #include "link/link.h"
 #include "link/mscomm.h"
 #include "shell/page.h"
+#include "shell/pagehost.h"
 
 class QLabel;
 class QPushButton;
@@ -14,7 +15,8 @@ class QTimer;
 class Step1 : public Page {
     Q_OBJECT
 public:
-    explicit Step1(Wizard& wizard);
+    static constexpr PageId kPageId = PageId::Step1;
+    explicit Step1(PageHost& wizard);
 
     void Form_Load() override;
     void Form_Unload() override;

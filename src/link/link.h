@@ -63,6 +63,7 @@ public:
     // The program is ending: every wait in progress is cancelled and every later one returns Cancelled
     // at once (the event loops will not run again).
     void shutDown();
+    bool isShutDown() const { return m_shutDown; }
 
     // The words a technician reads when the port cannot be used.
     QString portFailureText(const QString& reason) const;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "printer/sampler.h"
 #include "shell/page.h"
+#include "shell/pagehost.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,19 +14,15 @@ class QPushButton;
 class QTimer;
 class StripChart;
 
-// The live monitor page. At opening it switches the printer and the link to 57600 with hardware flow
-// control, reads the sensor's stored parameters and a first reading, and then samples the chosen sensor
-// every 50 ms onto the strip chart, one stroke per sample, 60 samples a sweep. Back and Exit switch the
-// printer back to the speed it had.
-//
-// Each tick opens the port, asks, waits for the reply and closes the port again; while it waits, the
-// user's clicks are handled. So: a tick that finds another one still waiting does nothing; leaving stops
-// the timer and ends the waiting tick before the printer is switched back; and once the page is left no
-// tick touches the port again.
+// The live monitor page: it draws what the sampler reads. At opening the printer and the link go to 57600
+// with hardware flow control and the sensor's stored parameters and a first reading are read; then the
+// chosen sensor is sampled every 50 ms onto the strip chart, one stroke per sample, 60 samples a sweep.
+// Back and Exit switch the printer back to the speed it had, after the sampler has stopped.
 class MonitorFrm : public Page {
     Q_OBJECT
 public:
-    explicit MonitorFrm(Wizard& wizard);
+    static constexpr PageId kPageId = PageId::MonitorFrm;
+    explicit MonitorFrm(PageHost& wizard);
 
     void Form_Load() override;
     void Form_Unload() override;
@@ -52,32 +50,18 @@ private slots:
     void MonitorTimer_Timer();
 
 private:
-    // Opening: the timer is not running yet. Running: a sample every tick. Halted: the port failed and
-    // was reported; the page waits for the user to leave. Left: the port is the next page's.
-    enum class Sampling { Opening, Running, Halted, Left };
-
     void CheckParam_Click();
     void Back_Click();
     void Exit_Click();
     void RestorePrinterSpeed();
 
     bool printerOpto() const;
-    bool switchToMonitorSpeed();
-    bool openPort();
-    std::optional<QByteArray> awaitOpeningReply(int count);
-    std::optional<quint8> readSample();
-    std::optional<quint8> tickReply(const QByteArray& command);
     void drawSample(qint16 sample);
     void showNearEndState(quint8 state);
-    void stopSampling();
-    void halt();
     void tellOnce(const QString& text);
-    void reportPortProblem(const QString& text);
     void portLost(const QString& message);
 
-    Sampling m_sampling = Sampling::Opening;
-    bool m_tickWaiting = false; // a tick is between its command and its reply
-    bool m_switched = false;    // the printer runs at 57600 by our doing and must be switched back
-    bool m_paramsRead = false;  // OptoParams hold this printer's parameters, read at this opening
-    bool m_reported = false;    // one port problem is told once per visit
+    Printer::Sampler m_sampler;
+    bool m_paramsRead = false; // OptoParams hold this printer's parameters, read at this opening
+    bool m_reported = false;   // one port problem is told once per visit
 };

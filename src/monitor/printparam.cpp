@@ -1,11 +1,11 @@
 #include "printparam.h"
 
 #include "monitorfrm.h"
-#include "shell/wizard.h"
+#include "shell/pagehost.h"
 
 #include <QLabel>
 
-PrintParam::PrintParam(Wizard& wizard)
+PrintParam::PrintParam(PageHost& wizard)
     : Page(wizard, Layout::printParam(), Lifetime::UnloadedWhenLeft),
       OptoType_L(control<QLabel>(QStringLiteral("OptoType_L"))),
       BlackLevel(control<QLabel>(QStringLiteral("BlackLevel"))),
@@ -17,7 +17,7 @@ PrintParam::PrintParam(Wizard& wizard)
 void PrintParam::Form_Load() {
     // Against the monitor's right edge, top edges aligned; where the monitor goes afterwards, the sheet
     // does not follow.
-    if (const MonitorFrm* monitor = wizard().loadedMonitorFrm()) {
+    if (const MonitorFrm* monitor = wizard().loaded<MonitorFrm>()) {
         const QRect outer = monitor->frameGeometry();
         move(outer.x() + outer.width(), outer.y());
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/page.h"
+#include "shell/pagehost.h"
 
 class QLabel;
 
@@ -10,7 +11,8 @@ class QLabel;
 class PrintParam : public Page {
     Q_OBJECT
 public:
-    explicit PrintParam(Wizard& wizard);
+    static constexpr PageId kPageId = PageId::PrintParam;
+    explicit PrintParam(PageHost& wizard);
     void Form_Load() override;
 
     QLabel* OptoType_L;

@@ -2,9 +2,10 @@
 
 #include "calibration/step3.h"
 #include "link/link.h"
-#include "printerexchange.h"
+#include "printer/sensorsetup.h"
+#include "shell/messages.h"
 #include "shell/helppane.h"
-#include "shell/wizard.h"
+#include "shell/pagehost.h"
 #include "step2.h"
 
 #include <QGroupBox>
@@ -12,7 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-ChanReflectModeFrm::ChanReflectModeFrm(Wizard& wizard)
+ChanReflectModeFrm::ChanReflectModeFrm(PageHost& wizard)
     : Page(wizard, Layout::chanReflectModeFrm(), Lifetime::WholeRun),
       WebBrowser(control<HelpPane>("WebBrowser")), Frame1(control<QGroupBox>("Frame1")),
       Picture1(control<QLabel>("Picture1")), Reflect(control<QRadioButton>("Reflect")),
@@ -43,25 +44,22 @@ void ChanReflectModeFrm::Init() {
     if (m_reading) return;
     // What the technician chose on an earlier visit but did not write is not the printer's mode.
     forgetMode();
-    PrinterExchange exchange(*this);
-    if (!exchange.open()) return;
     m_reading = true;
     updateNext();
-    const bool sent = exchange.send(wizard().link().commands().optoParameterQuery());
-    const std::optional<QByteArray> block =
-        sent ? exchange.readBlock(Protocol::kParameterBlockSize) : std::nullopt;
+    const Printer::Result<quint8> mode = Printer::SensorSetup::readSensorMode(wizard().link());
     // Cancelled: Back has already put the page right, or the program is ending.
-    if (sent && !block && !exchange.lost()) return;
+    if (mode.outcome == Printer::Outcome::Cancelled) return;
     m_reading = false;
-    if (block) {
-        exchange.close();
-        // Only the opto type is used here. Selecting the option counts as a click on it, so a type
-        // other than 0 and 1 is written back as transmissive, the mode the page shows.
-        SensorMode = Protocol::optoParameters(*block).optoType;
+    if (mode.ok()) {
+        // Selecting the option counts as a click on it, so a type other than 0 and 1 is written back as
+        // transmissive, the mode the page shows.
+        SensorMode = mode.value;
         if (SensorMode == Protocol::kReflective)
             Reflect_Click();
         else
             Transmit_Click();
+    } else if (!wizard().isEnding()) {
+        Messages::portProblem(this, mode.problem);
     }
     updateNext();
 }
@@ -84,17 +82,16 @@ void ChanReflectModeFrm::ShowSensorMode() {
     updateNext();
 }
 
-// Both commands go out even when the mode was not changed: the printer stores what it is told.
 void ChanReflectModeFrm::Next_Click() {
     if (m_reading || !m_modeKnown) return;
-    const Protocol::Commands commands = wizard().link().commands();
-    PrinterExchange exchange(*this);
-    if (!exchange.open() || !exchange.send(commands.setSensorMode(SensorMode)) ||
-        !exchange.send(commands.modeStore()))
+    const Printer::Status written = Printer::SensorSetup::writeSensorMode(wizard().link(), SensorMode);
+    if (!written.ok()) {
+        if (written.outcome == Printer::Outcome::PortProblem && !wizard().isEnding())
+            Messages::portProblem(this, written.problem);
         return;
-    exchange.close();
+    }
     hide();
-    wizard().step3().show();
+    wizard().get<Step3>().show();
 }
 
 void ChanReflectModeFrm::Back_Click() {
@@ -105,7 +102,7 @@ void ChanReflectModeFrm::Back_Click() {
     }
     wizard().link().ClosePrinterPort();
     hide();
-    wizard().step2().show();
+    wizard().get<Step2>().show();
 }
 
 void ChanReflectModeFrm::Exit_Click() {

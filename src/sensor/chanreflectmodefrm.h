@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/page.h"
+#include "shell/pagehost.h"
 
 class QGroupBox;
 class QLabel;
@@ -12,7 +13,8 @@ class QRadioButton;
 class ChanReflectModeFrm : public Page {
     Q_OBJECT
 public:
-    explicit ChanReflectModeFrm(Wizard& wizard);
+    static constexpr PageId kPageId = PageId::ChanReflectModeFrm;
+    explicit ChanReflectModeFrm(PageHost& wizard);
     void Form_Load() override;
     void Form_Unload() override;
 

@@ -5,10 +5,10 @@
 #include "detection/step1.h"
 #include "link/link.h"
 #include "monitor/monitorfrm.h"
-#include "printerexchange.h"
+#include "printer/sensorsetup.h"
 #include "shell/helppane.h"
 #include "shell/messages.h"
-#include "shell/wizard.h"
+#include "shell/pagehost.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -16,7 +16,6 @@
 #include <QRadioButton>
 
 namespace {
-constexpr quint8 kExtensionAbsent = 0;
 const QString kExtensionAbsentText =
     QStringLiteral("The Near End Of Paper extension has not been detected !\r\n"
                    "Can not calibrate or monitor the Near End Of Paper "
@@ -25,7 +24,7 @@ const QString kIncompleteSelectionText =
     QStringLiteral("Please, select an opto sensor and an action to perform");
 } // namespace
 
-Step2::Step2(Wizard& wizard)
+Step2::Step2(PageHost& wizard)
     : Page(wizard, Layout::step2(), Lifetime::WholeRun), WebBrowser(control<HelpPane>("WebBrowser")),
       Frame1(control<QGroupBox>("Frame1")), PrinterOpto(control<QRadioButton>("PrinterOpto")),
       NEOPOpto(control<QRadioButton>("NEOPOpto")), Frame2(control<QGroupBox>("Frame2")),
@@ -84,21 +83,19 @@ void Step2::Next_Click() {
     route();
 }
 
-// ESC n p; the first byte of the answer decides, anything after it is dropped. The port is closed again
-// before anything is shown to the user.
+// The port is closed again before anything is shown to the user.
 Step2::Extension Step2::checkExtension() {
-    PrinterExchange exchange(*this);
-    if (!exchange.open()) return Extension::Unknown;
     m_checkingExtension = true;
     Next->setEnabled(false);
-    const bool sent = exchange.send(wizard().link().commands().extensionPresence());
-    const std::optional<quint8> answer = sent ? exchange.readByte() : std::nullopt;
+    const Printer::Result<bool> fitted = Printer::SensorSetup::extensionFitted(wizard().link());
     // Cancelled: Back has already put the page right, or the program is ending.
-    if (sent && !answer && !exchange.lost()) return Extension::Unknown;
+    if (fitted.outcome == Printer::Outcome::Cancelled) return Extension::Unknown;
     endExtensionCheck();
-    if (!answer) return Extension::Unknown;
-    exchange.close();
-    return *answer == kExtensionAbsent ? Extension::Absent : Extension::Fitted;
+    if (!fitted.ok()) {
+        if (!wizard().isEnding()) Messages::portProblem(this, fitted.problem);
+        return Extension::Unknown;
+    }
+    return fitted.value ? Extension::Fitted : Extension::Absent;
 }
 
 void Step2::endExtensionCheck() {
@@ -113,13 +110,13 @@ bool Step2::selectionComplete() const {
 
 void Step2::route() {
     if (Monitor->isChecked()) {
-        wizard().monitorFrm().show();
+        wizard().get<MonitorFrm>().show();
     } else if (PrinterOpto->isChecked()) {
-        ChanReflectModeFrm& modePage = wizard().chanReflectModeFrm();
+        ChanReflectModeFrm& modePage = wizard().get<ChanReflectModeFrm>();
         modePage.show();
         modePage.Init();
     } else {
-        wizard().step3().show();
+        wizard().get<Step3>().show();
     }
 }
 
@@ -130,7 +127,7 @@ void Step2::Back_Click() {
     }
     wizard().link().ClosePrinterPort();
     hide();
-    Step1& step1 = wizard().step1();
+    Step1& step1 = wizard().get<Step1>();
     step1.ScanStatus->setText(QString());
     step1.show();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/page.h"
+#include "shell/pagehost.h"
 
 class QGroupBox;
 class QPushButton;
@@ -11,7 +12,8 @@ class QRadioButton;
 class Step2 : public Page {
     Q_OBJECT
 public:
-    explicit Step2(Wizard& wizard);
+    static constexpr PageId kPageId = PageId::Step2;
+    explicit Step2(PageHost& wizard);
 
     // The reset: runs when the page is created, and again each time detection finds a printer.
     void Form_Load() override;

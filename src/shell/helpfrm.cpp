@@ -1,10 +1,10 @@
 #include "helpfrm.h"
 
-#include "wizard.h"
+#include "pagehost.h"
 
 #include <QPushButton>
 
-HelpFrm::HelpFrm(Wizard& wizard) : Page(wizard, Layout::helpFrm(), Lifetime::UnloadedWhenLeft) {
+HelpFrm::HelpFrm(PageHost& wizard) : Page(wizard, Layout::helpFrm(), Lifetime::UnloadedWhenLeft) {
     connect(control<QPushButton>("Close"), &QPushButton::clicked, this,
             [this] { this->wizard().unload(this); });
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "page.h"
+#include "pagehost.h"
 
 // The help window, opened beside the pages.
 class HelpFrm : public Page {
     Q_OBJECT
 public:
-    explicit HelpFrm(Wizard& wizard);
+    static constexpr PageId kPageId = PageId::HelpFrm;
+    explicit HelpFrm(PageHost& wizard);
 };

@@ -1,11 +1,12 @@
 #include "page.h"
 
 #include "helppane.h"
-#include "wizard.h"
+#include "link/sharedstate.h"
+#include "pagehost.h"
 
 #include <QCloseEvent>
 
-Page::Page(Wizard& wizard, const Layout::Window& layout, Lifetime lifetime,
+Page::Page(PageHost& wizard, const Layout::Window& layout, Lifetime lifetime,
            const LayoutBuilder::CustomFactory& custom)
     : QWidget(nullptr), m_wizard(wizard), m_layout(layout), m_lifetime(lifetime) {
     LayoutBuilder::build(this, layout, custom);

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-class Wizard;
+class PageHost;
 class HelpPane;
 
 // A window of the wizard, built from its layout table. Pages that live for the whole run are only hidden
@@ -16,7 +16,7 @@ class Page : public QWidget {
 public:
     enum class Lifetime { WholeRun, UnloadedWhenLeft };
 
-    Page(Wizard& wizard, const Layout::Window& layout, Lifetime lifetime,
+    Page(PageHost& wizard, const Layout::Window& layout, Lifetime lifetime,
          const LayoutBuilder::CustomFactory& custom = {});
 
     virtual void Form_Load() {}
@@ -26,7 +26,7 @@ public:
     Lifetime lifetime() const { return m_lifetime; }
     // Unloaded: its Form_Unload has run and it waits to be deleted; it never shows again.
     bool isUnloaded() const { return m_unloaded; }
-    Wizard& wizard() const { return m_wizard; }
+    PageHost& wizard() const { return m_wizard; }
 
     // The element of the layout table with that name, as built.
     template <class T> T* control(const QString& name) const {
@@ -43,13 +43,13 @@ public:
     void setVisible(bool visible) override;
 
 protected:
-    // The close box: what it does is the wizard's business (Wizard::closeBox).
+    // The close box: what it does is the wizard's business (PageHost::closeBox).
     void closeEvent(QCloseEvent* event) override;
 
 private:
     friend class Wizard;
 
-    Wizard& m_wizard;
+    PageHost& m_wizard;
     const Layout::Window& m_layout;
     Lifetime m_lifetime;
     bool m_unloaded = false;

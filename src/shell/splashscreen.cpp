@@ -1,8 +1,7 @@
 #include "splashscreen.h"
 
-#include "detection/step1.h"
 #include "identity.h"
-#include "wizard.h"
+#include "pagehost.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,7 +12,7 @@ namespace {
 constexpr int kShownMs = 1500;
 }
 
-SplashScreen::SplashScreen(Wizard& wizard)
+SplashScreen::SplashScreen(PageHost& wizard)
     : Page(wizard, Layout::splashScreen(), Lifetime::WholeRun), Rev(control<QLabel>("Rev")),
       Timer(control<QTimer>("Timer")) {
     Timer->setSingleShot(true);
@@ -35,7 +34,7 @@ void SplashScreen::Timer_Timer() {
     Timer->stop();
     hide();
     if (wizard().isEnding()) return;
-    wizard().step1().show();
+    wizard().page(PageId::Step1).show();
 }
 
 // Swallowed, so that no click or key reaches anything that might act on it.

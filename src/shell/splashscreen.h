@@ -1,6 +1,7 @@
 #pragma once
 
 #include "page.h"
+#include "pagehost.h"
 
 class QLabel;
 class QTimer;
@@ -11,7 +12,8 @@ class QTimer;
 class SplashScreen : public Page {
     Q_OBJECT
 public:
-    explicit SplashScreen(Wizard& wizard);
+    static constexpr PageId kPageId = PageId::SplashScreen;
+    explicit SplashScreen(PageHost& wizard);
 
     void Form_Load() override;
     // Shows the splash in the middle of the screen; its timer then hands over to Step1.

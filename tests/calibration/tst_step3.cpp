@@ -5,7 +5,7 @@
 #include "sensor/chanreflectmodefrm.h"
 #include "sensor/step2.h"
 #include "shell/helppane.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 #include "support/sensorsteps.h"
 
 #include <QPointer>

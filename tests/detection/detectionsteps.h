@@ -7,7 +7,7 @@
 #include "detection/step1.h"
 #include "sensor/step2.h"
 #include "shell/helppane.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 #include "support/bench.h"
 
 #include <QLabel>

@@ -7,7 +7,7 @@
 #include "monitor/monitorfrm.h"
 #include "monitor/stripchart.h"
 #include "sensor/step2.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 #include "support/bench.h"
 
 #include <QPushButton>

@@ -12,7 +12,7 @@
 #include "monitor/monitorfrm.h"
 #include "sensor/chanreflectmodefrm.h"
 #include "sensor/step2.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 #include "support/bench.h"
 
 #include <QPushButton>

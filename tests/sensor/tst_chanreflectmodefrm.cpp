@@ -3,7 +3,7 @@
 #include "link/link.h"
 #include "sensor/chanreflectmodefrm.h"
 #include "sensor/step2.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 #include "support/sensorsteps.h"
 
 #include <QPushButton>

@@ -2,7 +2,7 @@
 // extension question and how its answer is judged, and the ways back out of its wait.
 #include "detection/step1.h"
 #include "sensor/step2.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 #include "support/sensorsteps.h"
 
 #include <QLabel>

@@ -10,7 +10,7 @@
 #include "sensor/step2.h"
 #include "shell/helpfrm.h"
 #include "shell/helppane.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QPushButton>
 #include <QtTest>

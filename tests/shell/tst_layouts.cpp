@@ -14,7 +14,7 @@
 #include "shell/helppane.h"
 #include "shell/layout.h"
 #include "shell/splashscreen.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

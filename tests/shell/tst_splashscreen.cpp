@@ -4,7 +4,7 @@
 #include "detection/step1.h"
 #include "shell/helppane.h"
 #include "shell/splashscreen.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -14,7 +14,7 @@
 #include "shell/helpfrm.h"
 #include "shell/helppane.h"
 #include "shell/splashscreen.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QApplication>
 #include <QPushButton>

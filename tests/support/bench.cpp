@@ -2,7 +2,7 @@
 
 #include "link/mscomm.h"
 #include "sensor/step2.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QAbstractButton>
 #include <QApplication>

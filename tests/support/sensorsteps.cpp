@@ -8,7 +8,7 @@
 #include "sensor/chanreflectmodefrm.h"
 #include "sensor/step2.h"
 #include "shell/page.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QRadioButton>
 #include <QTimer>

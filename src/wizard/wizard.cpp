@@ -3,13 +3,13 @@
 #include "calibration/step3.h"
 #include "detection/portselection.h"
 #include "detection/step1.h"
-#include "helpfrm.h"
+#include "shell/helpfrm.h"
 #include "link/link.h"
 #include "monitor/monitorfrm.h"
 #include "monitor/printparam.h"
 #include "sensor/chanreflectmodefrm.h"
 #include "sensor/step2.h"
-#include "splashscreen.h"
+#include "shell/splashscreen.h"
 
 #include <QApplication>
 #include <QThread>
@@ -102,6 +102,36 @@ PrintParam& Wizard::printParam() {
 }
 HelpFrm& Wizard::helpFrm() {
     return load(m_helpFrm);
+}
+
+Page& Wizard::page(PageId id) {
+    switch (id) {
+    case PageId::SplashScreen: return splashScreen();
+    case PageId::Step1: return step1();
+    case PageId::PortSelection: return portSelection();
+    case PageId::Step2: return step2();
+    case PageId::ChanReflectModeFrm: return chanReflectModeFrm();
+    case PageId::Step3: return step3();
+    case PageId::MonitorFrm: return monitorFrm();
+    case PageId::PrintParam: return printParam();
+    case PageId::HelpFrm: return helpFrm();
+    }
+    Q_UNREACHABLE();
+}
+
+Page* Wizard::loadedPage(PageId id) const {
+    switch (id) {
+    case PageId::SplashScreen: return m_splash;
+    case PageId::Step1: return m_step1;
+    case PageId::PortSelection: return m_portSelection;
+    case PageId::Step2: return m_step2;
+    case PageId::ChanReflectModeFrm: return m_chanReflectModeFrm;
+    case PageId::Step3: return m_step3;
+    case PageId::MonitorFrm: return m_monitorFrm;
+    case PageId::PrintParam: return m_printParam;
+    case PageId::HelpFrm: return m_helpFrm;
+    }
+    return nullptr;
 }
 
 Step1* Wizard::loadedStep1() const {

@@ -1,5 +1,5 @@
 #include "shell/identity.h"
-#include "shell/wizard.h"
+#include "wizard/wizard.h"
 
 #include <QApplication>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/sharedstate.h"
+#include "shell/pagehost.h"
 
 #include <QObject>
 #include <QPointer>
@@ -25,14 +26,16 @@ class HelpFrm;
 // first use; Step1, PortSelection, Step2 and ChanReflectModeFrm then live for the whole run, while Step3,
 // MonitorFrm, PrintParam and HelpFrm are unloaded when left and loaded afresh on the next use. Step1 owns
 // the serial port object, the delay timer and the link over them.
-class Wizard : public QObject {
+class Wizard : public QObject, public PageHost {
     Q_OBJECT
 public:
     explicit Wizard(QObject* parent = nullptr);
     ~Wizard() override;
 
-    SharedState& state() { return m_state; }
-    Link& link();
+    SharedState& state() override { return m_state; }
+    Link& link() override;
+    Page& page(PageId id) override;
+    Page* loadedPage(PageId id) const override;
 
     SplashScreen& splashScreen();
     Step1& step1();
@@ -56,17 +59,17 @@ public:
 
     // Runs the window's Form_Unload, hides it for good and deletes it once no handler can be running
     // any more (no wait of the link in progress). Unloading an unloaded window does nothing.
-    void unload(Page* page);
+    void unload(Page* page) override;
 
     // The close box of a window: a page that lives for the whole run runs its Form_Unload (the wizard
     // pages end the program there, the splash ignores it); Step3 and MonitorFrm are left like with Back
     // (the waits in progress are cancelled) and unloaded; the help window and the parameter sheet are
     // unloaded, the wizard's waits going on beside them.
-    void closeBox(Page* page);
+    void closeBox(Page* page) override;
 
     // The help window, opened from the sensor and action page: shown beside the pages, brought to the
     // front and showing "Help1.html" again if it was open already.
-    void openHelpWindow();
+    void openHelpWindow() override;
 
     // Start-up: the splash window, which after its time shows Step1.
     void start();
@@ -74,8 +77,8 @@ public:
     // The one way the program ends (Exit, the close boxes that end it, the firmware-loader message):
     // every wait in progress is cancelled, the port closed, every window hidden without its close
     // handler, then the end routine runs (by default the application quits).
-    void endProgram();
-    bool isEnding() const { return m_ending; }
+    void endProgram() override;
+    bool isEnding() const override { return m_ending; }
     void setEndRoutine(std::function<void()> routine) { m_endRoutine = std::move(routine); }
 
 private:
