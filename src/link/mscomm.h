@@ -39,6 +39,8 @@ public:
     OpenResult open();
     void close();
     bool portOpen() const { return m_port.isOpen() && !m_held; }
+    // Closed for the program, but the device is still held for a moment (see m_held).
+    bool isHeld() const { return m_held; }
 
     int inBufferCount() const { return int(m_buffer.size()); }
     void discardInput() { m_buffer.clear(); }

@@ -1,0 +1,89 @@
+#include "clisession.h"
+
+#include "printer/detector.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include <cstdio>
+
+namespace Cli {
+
+void printError(const QString& text) {
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+void printOut(const QString& text) {
+    std::fprintf(stdout, "%s\n", qPrintable(text));
+    std::fflush(stdout);
+}
+
+QString flowName(qint16 handshake) {
+    return handshake == Printer::Detector::kXonXoff ? QStringLiteral("xon-xoff") : QStringLiteral("hardware");
+}
+
+Session::Session() : m_link(m_state, m_comm, m_timer1) {
+    m_state.EscChar = QByteArray(1, Protocol::kEsc);
+    m_state.GsChar = QByteArray(1, Protocol::kGs);
+    m_state.CanChar = QByteArray(1, Protocol::kCan);
+}
+
+// The port is let go as in the wizard: a port closed a moment ago is still held, and the line keeps the
+// settings of the last command written until the hold runs out. Dropping it with the process would put
+// the resting settings back under that command's bytes.
+Session::~Session() {
+    QDeadlineTimer deadline(1000);
+    while (m_comm.isHeld() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
+void Session::interrupt() {
+    m_interrupted = true;
+    m_link.shutDown();
+    if (m_onInterrupt) m_onInterrupt();
+}
+
+int Session::connect(const LinkChoice& choice) {
+    if (choice.given()) {
+        m_state.PrinterPort = choice.port;
+        m_state.PrinterSpeed = choice.speed;
+        m_state.PrinterHandshake = choice.handshake;
+        m_state.PrinterFound = true;
+        return kDone;
+    }
+    Printer::Detector detector(m_link);
+    QObject::connect(&detector, &Printer::Detector::progress, &printError);
+    const Printer::Detector::Detection found = detector.search();
+    if (found.outcome == Printer::Outcome::Done) {
+        printError(found.status);
+        return kDone;
+    }
+    return fail(found, found.status);
+}
+
+int Session::fail(const Printer::Status& status, const QString& silentText) {
+    if (m_interrupted) return kInterrupted;
+    switch (status.outcome) {
+    case Printer::Outcome::Done:
+        return kDone;
+    case Printer::Outcome::PortProblem:
+        printError(status.problem);
+        return kPortUnusable;
+    case Printer::Outcome::FirmwareLoader:
+        printError(QStringLiteral("The previous firmware upgrade has not been completed successfully, or the "
+                                  "firmware has been corrupted. Please, flash the printer firmware."));
+        return kFirmwareLoader;
+    case Printer::Outcome::Refused:
+        return kRefused;
+    case Printer::Outcome::NoAnswer:
+    case Printer::Outcome::Cancelled:
+        printError(silentText.isEmpty() ? QStringLiteral("The printer does not answer at %1 bauds.")
+                                                  .arg(m_state.PrinterSpeed)
+                                        : silentText);
+        return kNoPrinter;
+    }
+    return kNoPrinter;
+}
+
+} // namespace Cli

@@ -1,0 +1,221 @@
+#include "commands.h"
+
+#include "link/portnames.h"
+#include "printer/calibration.h"
+#include "printer/detector.h"
+#include "printer/sampler.h"
+#include "printer/sensorsetup.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace Cli {
+
+namespace {
+// Outside the monitor, whose opening has its own limit, an answer takes milliseconds; a printer silent
+// this long is not going to answer.
+constexpr int kReplyLimitMs = 2000;
+const QString kExtensionAbsentText = QStringLiteral("The Near End Of Paper extension has not been detected !");
+
+void printJson(const QJsonValue& value) {
+    const QJsonDocument document = value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
+    printOut(QString::fromUtf8(document.toJson(QJsonDocument::Compact)));
+}
+
+QString modeName(quint8 mode) {
+    return mode == Protocol::kReflective ? QStringLiteral("reflective") : QStringLiteral("transmissive");
+}
+
+// The near-end sensor can be neither calibrated nor monitored without its extension.
+int requireExtension(Session& session) {
+    const auto fitted = session.withReplyLimit<Printer::Result<bool>>(
+        kReplyLimitMs, [&] { return Printer::SensorSetup::extensionFitted(session.link()); });
+    if (!fitted.ok()) return session.fail(fitted);
+    if (fitted.value) return kDone;
+    printError(kExtensionAbsentText);
+    return kRefused;
+}
+} // namespace
+
+int listPorts(bool json) {
+    QJsonArray list;
+    for (qint16 n = Printer::Detector::kFirstPort; n <= Printer::Detector::kLastPort; ++n) {
+        const bool exists = PortNames::portExists(n) != 0;
+        const QString device = exists ? PortNames::devicePath(n) : QString();
+        const QString description = exists ? QString() : QString();
+        if (json)
+            list.append(QJsonObject{{"port", n}, {"device", device}, {"description", description}});
+        else
+            printOut(QStringLiteral("COM%1  %2  %3").arg(n).arg(exists ? device : QStringLiteral("-"), description));
+    }
+    if (json) printJson(list);
+    return kDone;
+}
+
+int detect(Session& session, const LinkChoice& choice, bool json) {
+    Printer::Detector detector(session.link());
+    QObject::connect(&detector, &Printer::Detector::progress, &printError);
+    const Printer::Detector::Detection found = choice.given()
+                                                   ? detector.probe(choice.port, choice.speed, choice.handshake)
+                                                   : detector.search();
+    if (found.outcome != Printer::Outcome::Done) return session.fail(found, found.status);
+    printError(found.status);
+    const Printer::Detector::Found& p = found.printer;
+    const QString device = PortNames::devicePath(p.port);
+    if (json) {
+        printJson(QJsonObject{{"port", p.port},
+                              {"device", device},
+                              {"speed", p.speed.toInt()},
+                              {"flow", flowName(p.handshake)},
+                              {"name", p.name}});
+    } else {
+        printOut(QStringLiteral("port: %1\ndevice: %2\nspeed: %3\nflow: %4\nname: %5")
+                     .arg(p.port)
+                     .arg(device, p.speed, flowName(p.handshake), p.name));
+    }
+    return kDone;
+}
+
+int readParameters(Session& session, const LinkChoice& choice, bool json) {
+    if (const int found = session.connect(choice); found != kDone) return found;
+    const auto block = session.withReplyLimit<Printer::Result<OptoParameterBlock>>(
+        kReplyLimitMs, [&] { return Printer::SensorSetup::readParameters(session.link()); });
+    if (!block.ok()) return session.fail(block);
+    const OptoParameterBlock& b = block.value;
+    const QList<std::pair<QString, int>> fields{{"type", b.optoType},
+                                                {"black_level", b.blackLevel},
+                                                {"mark_level", b.markLevel},
+                                                {"paper_level", b.paperLevel},
+                                                {"paper_threshold", b.paperThreshold},
+                                                {"mark_threshold", b.markThreshold}};
+    QJsonObject object;
+    for (const auto& [name, value] : fields) {
+        if (json)
+            object.insert(name, value);
+        else
+            printOut(name + QStringLiteral(": ") + QString::number(value));
+    }
+    if (json) printJson(object);
+    return kDone;
+}
+
+int sensorMode(Session& session, const LinkChoice& choice, std::optional<quint8> mode) {
+    if (const int found = session.connect(choice); found != kDone) return found;
+    if (mode) {
+        const Printer::Status written = Printer::SensorSetup::writeSensorMode(session.link(), *mode);
+        if (!written.ok()) return session.fail(written);
+        printOut(modeName(*mode));
+        return kDone;
+    }
+    const auto read = session.withReplyLimit<Printer::Result<quint8>>(
+        kReplyLimitMs, [&] { return Printer::SensorSetup::readSensorMode(session.link()); });
+    if (!read.ok()) return session.fail(read);
+    printOut(modeName(read.value));
+    return kDone;
+}
+
+int calibrate(Session& session, const LinkChoice& choice, Printer::Sensor sensor, int timeoutSeconds) {
+    if (const int found = session.connect(choice); found != kDone) return found;
+    if (sensor == Printer::Sensor::NearEnd)
+        if (const int fitted = requireExtension(session); fitted != kDone) return fitted;
+    Printer::Calibration calibration(session.link(), sensor);
+    bool timedOut = false;
+    calibration.setSilenceMs(timeoutSeconds * 1000);
+    QObject::connect(&calibration, &Printer::Calibration::printerSilent, [&] {
+        timedOut = true;
+        session.link().cancelWaits();
+    });
+    // No one to ask at a terminal: paper in the printer refuses the calibration, as the wizard's OK does.
+    QObject::connect(&calibration, &Printer::Calibration::starting, [] { printError(QStringLiteral("Calibrating...")); });
+    const Printer::Status end = calibration.run();
+    session.link().ClosePrinterPort();
+    if (end.outcome == Printer::Outcome::Refused) {
+        printError(QStringLiteral("It seems that the paper is not removed from the printer. Please, remove it."));
+        return kRefused;
+    }
+    if (timedOut && !session.interrupted()) {
+        printError(QStringLiteral("The printer did not finish within %1 seconds.").arg(timeoutSeconds));
+        return kNoPrinter;
+    }
+    if (!end.ok()) return session.fail(end);
+    printOut(QStringLiteral("calibrated"));
+    return kDone;
+}
+
+namespace {
+void printSample(const MonitorOptions& options, bool bar, qint64 ms, const Printer::Sampler::Reading& r) {
+    if (bar) {
+        const int width = r.value * 50 / 255;
+        std::fprintf(stdout, "\r%6lld ms  %3d  [%-50s]%s", static_cast<long long>(ms), r.value,
+                     qPrintable(QString(width, QLatin1Char('#'))),
+                     r.nearEnd ? (*r.nearEnd == 1 ? "  near end" : "  paper ok ") : "");
+    } else if (options.sensor == Printer::Sensor::NearEnd) {
+        std::fprintf(stdout, "%lld,%d,%d\n", static_cast<long long>(ms), r.value, r.nearEnd.value_or(0));
+    } else {
+        std::fprintf(stdout, "%lld,%d\n", static_cast<long long>(ms), r.value);
+    }
+    std::fflush(stdout);
+}
+} // namespace
+
+int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& options) {
+    if (const int found = session.connect(choice); found != kDone) return found;
+    if (options.sensor == Printer::Sensor::NearEnd)
+        if (const int fitted = requireExtension(session); fitted != kDone) return fitted;
+    Printer::Sampler sampler(session.link(), options.sensor);
+    const Printer::Status switched = sampler.switchToMonitorSpeed();
+    if (!switched.ok()) return session.fail(switched);
+    const auto opening = sampler.readOpening();
+    if (opening.outcome == Printer::Outcome::NoAnswer)
+        printError(QStringLiteral("The printer does not answer at 57600 bauds."));
+
+    int status = kDone;
+    QString problem;
+    const bool bar = !options.csv && ::isatty(STDOUT_FILENO);
+    if (!bar)
+        printOut(options.sensor == Printer::Sensor::NearEnd ? QStringLiteral("ms,value,near_end")
+                                                            : QStringLiteral("ms,value"));
+    QTimer pace;
+    QElapsedTimer clock;
+    QEventLoop running;
+    QObject::connect(&pace, &QTimer::timeout, [&] {
+        if (!sampler.tickDue()) return;
+        const auto sample = sampler.readSample();
+        if (sample.ok()) printSample(options, bar, clock.elapsed(), sample.value);
+        if (sample.outcome == Printer::Outcome::PortProblem) {
+            problem = sample.problem;
+            running.quit();
+        }
+    });
+    QTimer end;
+    end.setSingleShot(true);
+    // The end also ends a tick that still waits for its reply.
+    QObject::connect(&end, &QTimer::timeout, &running, [&] {
+        sampler.stop();
+        running.quit();
+    });
+    QObject::connect(&session.link(), &Link::portLost, &running, &QEventLoop::quit);
+    session.setInterruptHandler([&running] { running.quit(); });
+    if (options.seconds > 0) end.start(options.seconds * 1000);
+    clock.start();
+    if (!session.interrupted() && opening.outcome != Printer::Outcome::Cancelled) {
+        sampler.start(pace);
+        running.exec();
+    }
+    session.setInterruptHandler({});
+    if (bar) std::fprintf(stdout, "\n");
+    sampler.stop();
+    const Printer::Status restored = sampler.restoreSpeed();
+    if (!problem.isEmpty()) status = session.fail({Printer::Outcome::PortProblem, problem});
+    if (!restored.ok()) status = session.fail(restored);
+    return session.interrupted() ? kInterrupted : status;
+}
+
+} // namespace Cli

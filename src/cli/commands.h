@@ -1,0 +1,21 @@
+#pragma once
+
+#include "clisession.h"
+
+namespace Cli {
+
+struct MonitorOptions {
+    Printer::Sensor sensor = Printer::Sensor::PrinterOpto;
+    int seconds = 0; // 0: until interrupted
+    bool csv = false;
+};
+
+int listPorts(bool json);
+int detect(Session& session, const LinkChoice& choice, bool json);
+int readParameters(Session& session, const LinkChoice& choice, bool json);
+// Without a mode: reads it; with one: writes it (0 reflective, 1 transmissive).
+int sensorMode(Session& session, const LinkChoice& choice, std::optional<quint8> mode);
+int calibrate(Session& session, const LinkChoice& choice, Printer::Sensor sensor, int timeoutSeconds);
+int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& options);
+
+} // namespace Cli

@@ -1,0 +1,175 @@
+// veltaro-cli as a script meets it: a separate process against the simulated printer on a pseudo-terminal
+// named in a private port folder, judged by its exit status, its standard output and the bytes the
+// printer heard.
+#include "link/mscomm.h"
+#include "support/ptypair.h"
+#include "simulatedprinter.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+constexpr int kPort = 3;
+
+// Serves the printer at once while waiting: it must read each command while the tool still holds the
+// line at that command's speed (QTest::qWaitFor sleeps between its looks).
+bool serveUntil(const std::function<bool()>& done, int ms) {
+    const QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return done();
+}
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestPortFolder> m_ports;
+    std::unique_ptr<Sim::SimulatedPrinter> m_printer;
+
+    // The machine's own serial ports are hidden from the tool by entries that lead nowhere.
+    void hideOtherPorts() {
+        for (int n = 1; n <= 6; ++n)
+            if (n != kPort || !m_printer) m_ports->setPort(n, QStringLiteral("/nonexistent/tty%1").arg(n));
+    }
+    Sim::SimulatedPrinter& printer(const Sim::PrinterConfig& config = {}) {
+        m_printer = std::make_unique<Sim::SimulatedPrinter>(config);
+        m_printer->attach(m_ports->path(), kPort);
+        hideOtherPorts();
+        return *m_printer;
+    }
+    QStringList heard() const {
+        QStringList list;
+        if (m_printer)
+            for (const Sim::TranscriptEntry& e : m_printer->transcript())
+                list << QString::fromLatin1(e.bytes.toHex(' ')) + QStringLiteral(" @") + QString::number(e.lineSpeed);
+        return list;
+    }
+    // The tool runs while this process's event loop serves the printer; `during` runs once it has started.
+    Run run(const QStringList& arguments, const std::function<void(QProcess&)>& during = [](QProcess&) {}) {
+        QProcess process;
+        process.start(QStringLiteral(VELTARO_CLI), arguments);
+        if (!process.waitForStarted()) return {};
+        during(process);
+        if (!serveUntil([&] { return process.state() == QProcess::NotRunning; }, 60000)) return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+    static QStringList link(const QString& speed = QStringLiteral("9600")) {
+        return {"--port", QString::number(kPort), "--speed", speed, "--flow", "xon-xoff"};
+    }
+
+private slots:
+    void init() {
+        m_printer.reset();
+        m_ports = std::make_unique<TestPortFolder>();
+        hideOtherPorts();
+    }
+    void cleanup() { m_printer.reset(); }
+
+    void detectFindsThePrinter_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("search") << QStringList{"detect", "--json"};
+        QTest::newRow("probe on a given link") << (QStringList{"detect", "--json"} + link("19200"));
+    }
+    void detectFindsThePrinter() {
+        QFETCH(QStringList, arguments);
+        Sim::PrinterConfig config;
+        config.speed = 19200;
+        Sim::SimulatedPrinter& p = printer(config);
+        const Run r = run(arguments);
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject found = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QCOMPARE(found.value("port").toInt(), kPort);
+        QCOMPARE(found.value("device").toString(), p.devicePath());
+        QCOMPARE(found.value("speed").toInt(), 19200);
+        QCOMPARE(found.value("flow").toString(), QString("xon-xoff"));
+        QCOMPARE(found.value("name").toString(), QString("SIM-80 Receipt"));
+        QVERIFY(r.err.contains("SIM-80 Receipt found on COM 3 at 19200 bauds"));
+    }
+
+    // Each way a command can end, with its exit status, and what the printer must not have heard.
+    void exitStatus_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("neverHeard");
+        QTest::newRow("no printer") << "none" << QStringList{"detect"} << 1 << "";
+        QTest::newRow("firmware loader") << "loader" << QStringList{"detect"} << 2 << "";
+        QTest::newRow("busy port") << "busy" << (QStringList{"params"} + link()) << 3 << "";
+        QTest::newRow("paper present") << "paper" << (QStringList{"calibrate", "printer"} + link()) << 4
+                                       << "1d 4f 05 05";
+        QTest::newRow("extension absent") << "no extension" << (QStringList{"monitor", "neop"} + link()) << 4
+                                          << "1d 42";
+        QTest::newRow("silent printer") << "silent" << (QStringList{"params"} + link()) << 1 << "";
+        QTest::newRow("unknown command") << "" << QStringList{"print"} << 64 << "*";
+        QTest::newRow("unknown option") << "" << QStringList{"detect", "--fast"} << 64 << "*";
+        QTest::newRow("port outside 1..6") << "" << QStringList{"detect", "--port", "7", "--speed", "9600", "--flow", "hardware"} << 64 << "*";
+        QTest::newRow("speed not among the nine") << "" << QStringList{"params", "--port", "3", "--speed", "14400", "--flow", "hardware"} << 64 << "*";
+        QTest::newRow("unknown flow") << "" << QStringList{"params", "--port", "3", "--speed", "9600", "--flow", "rts"} << 64 << "*";
+        QTest::newRow("half a link") << "" << QStringList{"params", "--port", "3"} << 64 << "*";
+        QTest::newRow("unknown sensor") << "" << QStringList{"calibrate", "paper"} << 64 << "*";
+    }
+    void exitStatus() {
+        QFETCH(QString, setup);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, neverHeard);
+        Sim::PrinterConfig config;
+        config.loaderMode = setup == "loader";
+        config.paperPresent = setup == "paper";
+        config.extensionFitted = setup != "no extension";
+        if (setup != "none") printer(config);
+        if (setup == "silent") m_printer->setFaults({.silent = true});
+        // Another program holds the port, as a terminal program would.
+        MSComm other;
+        other.setCommPort(kPort);
+        if (setup == "busy") QVERIFY(other.open());
+        const Run r = run(arguments);
+        QCOMPARE(r.exitCode, exitCode);
+        if (exitCode == 64) QVERIFY2(r.err.contains("usage: veltaro-cli"), qPrintable(r.err));
+        if (exitCode == 3) QVERIFY2(r.err.contains("The serial port COM3 cannot be used:"), qPrintable(r.err));
+        if (neverHeard == "*") QCOMPARE(heard(), QStringList());
+        else if (!neverHeard.isEmpty()) QVERIFY(!heard().join('\n').contains(neverHeard));
+    }
+
+    // About forty samples in two seconds, then the printer back at its speed; an interrupt tidies up too.
+    void monitorSamplesAndRestoresTheSpeed_data() {
+        QTest::addColumn<bool>("interrupted");
+        QTest::newRow("two seconds") << false;
+        QTest::newRow("SIGTERM") << true;
+    }
+    void monitorSamplesAndRestoresTheSpeed() {
+        QFETCH(bool, interrupted);
+        printer({.paperPresent = true});
+        const Run r = run(QStringList{"monitor", "printer", "--csv", "--seconds", interrupted ? "0" : "2"} + link(),
+                          [&](QProcess& p) {
+                              if (!interrupted) return;
+                              QVERIFY(serveUntil([&] { return heard().size() > 20; }, 10000));
+                              ::kill(pid_t(p.processId()), SIGTERM);
+                          });
+        QCOMPARE(r.exitCode, interrupted ? 130 : 0);
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.value(0), QString("ms,value"));
+        if (!interrupted) QVERIFY2(lines.size() > 30 && lines.size() < 45, qPrintable(QString::number(lines.size())));
+        QVERIFY2(QRegularExpression("^\\d+,\\d+$").match(lines.value(1)).hasMatch(), qPrintable(r.out + r.err + heard().join(',')));
+        const QStringList h = heard();
+        QCOMPARE(h.value(0), QString("1d 42 86 @9600"));
+        QCOMPARE(h.value(h.size() - 1), QString("1d 42 03 @57600"));
+        QCOMPARE(m_printer->model().speed(), 9600);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
