@@ -1,5 +1,5 @@
-// The help pane: which help page each window shows when it opens, and that every help page of the
-// help folder is there and reads as a page.
+// The help pane: which help page each window shows when it opens, that every help page of the help
+// folder is there and reads as a page, and where a page is read from.
 #include "support/bench.h"
 #include "support/sensorsteps.h"
 
@@ -13,6 +13,7 @@
 #include "shell/wizard.h"
 
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -79,6 +80,29 @@ private slots:
         QVERIFY(!pane.showsMissingFile());
         QVERIFY(!pane.documentTitle().isEmpty());
         QVERIFY(pane.toPlainText().size() > 100);
+    }
+
+    void workingDirectoryBeforeInstalledFolder_data() {
+        QTest::addColumn<bool>("own");
+        QTest::newRow("technician's own page wins") << true;
+        QTest::newRow("missing page from the installed folder") << false;
+    }
+    void workingDirectoryBeforeInstalledFolder() {
+        QFETCH(bool, own);
+        QTemporaryDir working;
+        // Found beside the program, as <prefix>/bin/../share/veltaro/help.
+        const QString installed =
+            QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/veltaro/help");
+        QVERIFY(QDir().mkpath(installed));
+        for (const QString& folder : own ? QStringList{installed, working.path()} : QStringList{installed}) {
+            QFile page(folder + "/Extra.html"); // the page tells where it lies
+            QVERIFY(page.open(QIODevice::WriteOnly) && page.write(folder.toUtf8()) > 0);
+        }
+        HelpPane pane;
+        pane.Navigate(working.filePath("Extra.html"));
+        QFile::remove(installed + "/Extra.html");
+        QDir().rmpath(installed);
+        QCOMPARE(pane.toPlainText(), own ? working.path() : installed);
     }
 };
 
