@@ -13,6 +13,7 @@
 #include "shell/wizard.h"
 
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -82,27 +83,22 @@ private slots:
         QVERIFY(pane.toPlainText().size() > 100);
     }
 
-    void workingDirectoryBeforeInstalledFolder_data() {
-        QTest::addColumn<bool>("own");
-        QTest::newRow("technician's own page wins") << true;
-        QTest::newRow("missing page from the installed folder") << false;
-    }
+    // A page missing from the working directory comes from the installed folder beside the program
+    // (<prefix>/bin/../share/veltaro/help); a page in both comes from the working directory.
     void workingDirectoryBeforeInstalledFolder() {
-        QFETCH(bool, own);
         QTemporaryDir working;
-        // Found beside the program, as <prefix>/bin/../share/veltaro/help.
         const QString installed =
             QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/veltaro/help");
-        QVERIFY(QDir().mkpath(installed));
-        for (const QString& folder : own ? QStringList{installed, working.path()} : QStringList{installed}) {
-            QFile page(folder + "/Extra.html"); // the page tells where it lies
-            QVERIFY(page.open(QIODevice::WriteOnly) && page.write(folder.toUtf8()) > 0);
-        }
+        const auto tidy =
+            qScopeGuard([&] { QFile::remove(installed + "/Extra.html") && QDir().rmpath(installed); });
         HelpPane pane;
-        pane.Navigate(working.filePath("Extra.html"));
-        QFile::remove(installed + "/Extra.html");
-        QDir().rmpath(installed);
-        QCOMPARE(pane.toPlainText(), own ? working.path() : installed);
+        for (const QString& folder : {installed, working.path()}) { // each page tells where it lies
+            QFile page(folder + "/Extra.html");
+            QVERIFY(QDir().mkpath(folder) && page.open(QIODevice::WriteOnly) && page.write(folder.toUtf8()));
+            page.close();
+            pane.Navigate(working.filePath("Extra.html"));
+            QCOMPARE(pane.toPlainText(), folder);
+        }
     }
 };
 
