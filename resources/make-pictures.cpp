@@ -1,7 +1,10 @@
 // Draws every picture of the wizard from code, so that the images in this folder can be remade and
 // changed by anyone: no picture here is copied from anywhere. Built and run by make-pictures.sh.
 //
-//   make-pictures <output folder>
+//   make-pictures <output folder> [<icon folder>]
+//
+// The icon folder (the output folder if not given) receives the application icon for the desktop's
+// icon theme: window icon A, pixel for pixel, at 32, 64 and 128 pixels.
 //
 // Sizes are fixed by the windows that show the pictures (pixels at 96 dpi); main() checks each one.
 
@@ -707,17 +710,23 @@ struct Picture {
     int width;
     int height;
     std::function<QImage()> draw;
+    bool applicationIcon = false; // goes to the icon folder
 };
 
 } // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-pictures <output folder>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: make-pictures <output folder> [<icon folder>]\n");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
+    const QString iconDir = QString::fromLocal8Bit(argv[argc - 1]);
+    // Scaled by whole pixels, the sixteen-colour drawing stays sharp on a large icon.
+    const auto appIcon = [](int size) {
+        return [size] { return iconA().scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation); };
+    };
     const Picture pictures[] = {
         {"splash.jpg", 357, 261, splash},
         {"chart-background.jpg", 343, 247, chartBackground},
@@ -729,11 +738,15 @@ int main(int argc, char** argv) {
         {"icon-a.png", 32, 32, iconA},
         {"icon-b.png", 32, 32, iconB},
         {"icon-c.png", 32, 32, iconC},
+        {"veltaro-32.png", 32, 32, appIcon(32), true},
+        {"veltaro-64.png", 64, 64, appIcon(64), true},
+        {"veltaro-128.png", 128, 128, appIcon(128), true},
     };
     int failures = 0;
     for (const Picture& pic : pictures) {
         QImage img = pic.draw();
-        const QString path = dir + QLatin1Char('/') + QLatin1String(pic.name);
+        const QString path =
+            (pic.applicationIcon ? iconDir : dir) + QLatin1Char('/') + QLatin1String(pic.name);
         const bool jpeg = path.endsWith(QLatin1String(".jpg"));
         if (jpeg) img = img.convertToFormat(QImage::Format_RGB32);
         if (img.width() != pic.width || img.height() != pic.height ||

@@ -1,8 +1,23 @@
 #include "helppane.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
+
+namespace {
+
+bool readable(const QFileInfo& file) {
+    return file.isFile() && file.isReadable();
+}
+
+// The help pages an install puts beside the program: <prefix>/share/veltaro/help for <prefix>/bin, so
+// that any install prefix works.
+QString installedHelpDir() {
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/veltaro/help"));
+}
+
+} // namespace
 
 HelpPane::HelpPane(QWidget* parent) : QTextBrowser(parent) {
     setOpenExternalLinks(false);
@@ -13,9 +28,16 @@ HelpPane::HelpPane(QWidget* parent) : QTextBrowser(parent) {
 }
 
 void HelpPane::Navigate(const QString& path) {
+    QFileInfo file(path);
     m_path = path;
-    const QFileInfo file(path);
-    m_missing = !file.isFile() || !file.isReadable();
+    // The technician's own pages in the working directory come first; started from a menu, the working
+    // directory has none, and the installed page stands in for the one it lacks.
+    const QFileInfo installed(installedHelpDir() + QLatin1Char('/') + file.fileName());
+    if (!readable(file) && readable(installed)) {
+        file = installed;
+        m_path = installed.absoluteFilePath();
+    }
+    m_missing = !readable(file);
     if (m_missing) {
         // A plain line, not a page: the technician sees which file the help folder lacks.
         setPlainText(tr("Help page not found: %1").arg(QDir::toNativeSeparators(file.absoluteFilePath())));

@@ -2,14 +2,15 @@
 
 #include <QTextBrowser>
 
-// The HTML help pane of a page. It only ever shows a local file given by its full path; a file that is
-// missing or unreadable gives one plain line saying which, and the page goes on working.
+// The HTML help pane of a page. It only ever shows a local file given by its full path, or, where that
+// file is missing, the installed help page of the same name; a page missing from both gives one plain
+// line saying which file, and the page goes on working.
 class HelpPane : public QTextBrowser {
     Q_OBJECT
 public:
     explicit HelpPane(QWidget* parent = nullptr);
     void Navigate(const QString& path);
-    QString currentPath() const { return m_path; }
+    QString currentPath() const { return m_path; } // the file shown, or the one asked for if missing
     bool showsMissingFile() const { return m_missing; }
 
 private:

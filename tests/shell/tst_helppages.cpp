@@ -1,5 +1,5 @@
-// The help pane: which help page each window shows when it opens, and that every help page of the
-// help folder is there and reads as a page.
+// The help pane: which help page each window shows when it opens, that every help page of the help
+// folder is there and reads as a page, and where a page is read from.
 #include "support/bench.h"
 #include "support/sensorsteps.h"
 
@@ -13,6 +13,8 @@
 #include "wizard/wizard.h"
 
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -79,6 +81,24 @@ private slots:
         QVERIFY(!pane.showsMissingFile());
         QVERIFY(!pane.documentTitle().isEmpty());
         QVERIFY(pane.toPlainText().size() > 100);
+    }
+
+    // A page missing from the working directory comes from the installed folder beside the program
+    // (<prefix>/bin/../share/veltaro/help); a page in both comes from the working directory.
+    void workingDirectoryBeforeInstalledFolder() {
+        QTemporaryDir working;
+        const QString installed =
+            QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/veltaro/help");
+        const auto tidy =
+            qScopeGuard([&] { QFile::remove(installed + "/Extra.html") && QDir().rmpath(installed); });
+        HelpPane pane;
+        for (const QString& folder : {installed, working.path()}) { // each page tells where it lies
+            QFile page(folder + "/Extra.html");
+            QVERIFY(QDir().mkpath(folder) && page.open(QIODevice::WriteOnly) && page.write(folder.toUtf8()));
+            page.close();
+            pane.Navigate(working.filePath("Extra.html"));
+            QCOMPARE(pane.toPlainText(), folder);
+        }
     }
 };
 
