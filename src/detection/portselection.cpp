@@ -2,6 +2,7 @@
 
 #include "link/portnames.h"
 #include "link/protocol.h"
+#include "link/serialdevices.h"
 #include "sensor/step2.h"
 #include "shell/helppane.h"
 #include "shell/messages.h"
@@ -47,6 +48,7 @@ void PortSelection::Form_Load() {
     // The list of ports is taken once: a port plugged in later is reached through the automatic search.
     for (int n = 1; n <= int(m_portButtons.size()); ++n)
         if (!link().PortExists(qint16(n))) portButton(n)->setEnabled(false);
+    describePorts();
     serialspeed->addItems(Protocol::speeds());
     serialhandshakeconf->addItems({QStringLiteral("Xon-Xoff"), QStringLiteral("DSR/DTR Mode")});
     serialspeed->setCurrentIndex(int(Protocol::speeds().indexOf(kStartSpeed)));
@@ -112,6 +114,7 @@ void PortSelection::DetectSerialPrinter_Click() {
         if (!probe.portProblem.isEmpty()) Messages::portProblem(this, probe.portProblem);
         setDetectedPrinter(probe.status);
     }
+    describePorts(); // the probe resolved the port afresh: an adapter may be back under a new name
     SetBusy(false);
 }
 
@@ -168,4 +171,10 @@ QWidget* PortSelection::boxParent() {
     Step1* step1 = wizard().loadedStep1();
     if (!isVisible() && step1 && step1->isVisible()) return step1;
     return this;
+}
+
+// Which device each number stands for now; the options keep their captions.
+void PortSelection::describePorts() {
+    for (int n = 1; n <= int(m_portButtons.size()); ++n)
+        LayoutBuilder::describe(portButton(n), SerialDevices::describePort(n));
 }

@@ -85,6 +85,7 @@ private:
     bool stopRequested() const;
     bool stopped(WaitResult wait) const { return wait == WaitResult::Cancelled || stopRequested(); }
     void giveUpPort();
+    void describePorts();
     QWidget* boxParent();
 
     // The steps of the automatic search (autodetect.cpp).
