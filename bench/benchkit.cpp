@@ -1,6 +1,7 @@
 #include "benchkit.h"
 
 #include "link/portnames.h"
+#include "link/serialdevices.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,7 +61,7 @@ PrinterHost::PrinterHost(Where where) : m_where(where) {
     // The program looks its ports up here; the machine's own serial ports stay out of sight.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
     QDir(m_dir.path()).mkpath(QStringLiteral("veltaro/ports"));
-    PortNames::setSystemDevicePattern(m_dir.path() + QStringLiteral("/no-system-port-%1"));
+    SerialDevices::replaceSystemDevices(QList<SerialDevices::Device>{});
 }
 
 PrinterHost::PrinterHost(Where where, int port, const Sim::PrinterConfig& config) : PrinterHost(where) {

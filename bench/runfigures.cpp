@@ -7,7 +7,7 @@
 #include "runfigures.h"
 
 #include "detection/step1.h"
-#include "link/portnames.h"
+#include "link/serialdevices.h"
 #include "monitor/monitorfrm.h"
 #include "sensor/step2.h"
 #include "shell/splashscreen.h"
@@ -176,7 +176,7 @@ int wizardRunChild(qint64 startNs) {
         return 2;
     };
     // The port folder comes with the environment; the machine's own serial ports stay out of sight.
-    PortNames::setSystemDevicePattern(QStringLiteral("/nonexistent/veltaro-bench-%1"));
+    SerialDevices::replaceSystemDevices(QList<SerialDevices::Device>{});
     FirstPaint paints;
     qApp->installEventFilter(&paints);
     BoxWatcher boxes;

@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "link/portnames.h"
+#include "link/serialdevices.h"
 #include "printer/calibration.h"
 #include "printer/detector.h"
 #include "printer/sampler.h"
@@ -47,13 +48,11 @@ int requireExtension(Session& session) {
 int listPorts(bool json) {
     QJsonArray list;
     for (qint16 n = Printer::Detector::kFirstPort; n <= Printer::Detector::kLastPort; ++n) {
-        const bool exists = PortNames::portExists(n) != 0;
-        const QString device = exists ? PortNames::devicePath(n) : QString();
-        const QString description = exists ? QString() : QString();
+        const SerialDevices::Device device = SerialDevices::portDevice(n).value_or(SerialDevices::Device{});
         if (json)
-            list.append(QJsonObject{{"port", n}, {"device", device}, {"description", description}});
+            list.append(QJsonObject{{"port", n}, {"device", device.path}, {"description", device.description}});
         else
-            printOut(QStringLiteral("COM%1  %2  %3").arg(n).arg(exists ? device : QStringLiteral("-"), description));
+            printOut(QStringLiteral("COM%1  %2").arg(n).arg(SerialDevices::describePort(n)));
     }
     if (json) printJson(list);
     return kDone;

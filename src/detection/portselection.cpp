@@ -2,6 +2,7 @@
 
 #include "link/portnames.h"
 #include "link/protocol.h"
+#include "link/serialdevices.h"
 #include "sensor/step2.h"
 #include "shell/helppane.h"
 #include "shell/messages.h"
@@ -60,6 +61,7 @@ void PortSelection::Form_Load() {
     // The list of ports is taken once: a port plugged in later is reached through the automatic search.
     for (int n = 1; n <= int(m_portButtons.size()); ++n)
         if (!link().PortExists(qint16(n))) portButton(n)->setEnabled(false);
+    describePorts();
     serialspeed->addItems(Protocol::speeds());
     serialhandshakeconf->addItems({QStringLiteral("Xon-Xoff"), QStringLiteral("DSR/DTR Mode")});
     serialspeed->setCurrentIndex(int(Protocol::speeds().indexOf(kStartSpeed)));
@@ -123,6 +125,7 @@ void PortSelection::DetectSerialPrinter_Click() {
         if (!probe.problem.isEmpty()) Messages::portProblem(this, probe.problem);
         setDetectedPrinter(probe.status);
     }
+    describePorts(); // the probe resolved the port afresh: an adapter may be back under a new name
     SetBusy(false);
 }
 
@@ -192,4 +195,10 @@ QWidget* PortSelection::boxParent() {
     Step1* step1 = wizard().loaded<Step1>();
     if (!isVisible() && step1 && step1->isVisible()) return step1;
     return this;
+}
+
+// Which device each number stands for now; the options keep their captions.
+void PortSelection::describePorts() {
+    for (int n = 1; n <= int(m_portButtons.size()); ++n)
+        LayoutBuilder::describe(portButton(n), SerialDevices::describePort(n));
 }

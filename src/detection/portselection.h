@@ -64,6 +64,7 @@ private:
     QRadioButton* portButton(int n) const { return m_portButtons[std::size_t(n - 1)]; }
     Link& link() const;
     SharedState& state() const;
+    void describePorts();
     QWidget* boxParent();
     void showFirmwareLoader();
 

@@ -1,5 +1,6 @@
 #include "mscomm.h"
 
+#include "portaccess.h"
 #include "portnames.h"
 
 #include <QEventLoop>
@@ -98,7 +99,9 @@ MSComm::OpenResult MSComm::openDevice(const QString& path) {
     m_port.setPortName(path);
     m_port.clearError();
     if (!m_port.open(QIODevice::ReadWrite)) {
-        const QString reason = m_port.errorString();
+        const QString reason = m_port.error() == QSerialPort::PermissionError
+                                   ? PortAccess::refusal(path, m_port.errorString())
+                                   : m_port.errorString();
         m_port.clearError();
         return {false, reason};
     }

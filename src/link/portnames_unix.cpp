@@ -1,14 +1,25 @@
 #include "portnames.h"
 
+#include "serialdevices.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 #include <sys/stat.h>
 
 namespace {
-QString& systemDevicePattern() {
-    static QString pattern = QStringLiteral("/dev/ttyS%1");
-    return pattern;
+SerialDevices::FolderEntries folderEntries() {
+    SerialDevices::FolderEntries entries;
+    // Dangling links are listed only among the "system" entries.
+    const QDir::Filters filter = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
+    for (const QFileInfo& entry :
+         QDir(PortNames::portFolder()).entryInfoList({QStringLiteral("COM*")}, filter)) {
+        bool ok = false;
+        const int n = entry.fileName().mid(3).toInt(&ok);
+        if (ok && PortNames::portName(n) == entry.fileName())
+            entries[n] = entry.canonicalFilePath(); // empty for a link that leads nowhere
+    }
+    return entries;
 }
 } // namespace
 
@@ -24,10 +35,14 @@ QString portFolder() {
 }
 
 QString devicePath(int n) {
+    // The entry of port n decides alone; the system's list is asked only without one.
     const QFileInfo entry(portFolder() + QLatin1Char('/') + portName(n));
     if (entry.exists() || entry.isSymLink())
-        return entry.canonicalFilePath(); // empty for a link that leads nowhere
-    return systemDevicePattern().arg(n - 1);
+        return entry.canonicalFilePath();
+    const SerialDevices::Numbering ports =
+        SerialDevices::number(folderEntries(), SerialDevices::systemDevices());
+    const auto port = ports.find(n);
+    return port == ports.end() ? QString() : port->second.path;
 }
 
 qint32 portExists(int n) {
@@ -39,7 +54,5 @@ qint32 portExists(int n) {
         return 0;
     return S_ISCHR(st.st_mode) ? 1 : 0;
 }
-
-void setSystemDevicePattern(const QString& pattern) { systemDevicePattern() = pattern; }
 
 } // namespace PortNames

@@ -20,12 +20,10 @@ ChanReflectModeFrm::ChanReflectModeFrm(PageHost& wizard)
       Frame2(control<QGroupBox>("Frame2")), Picture2(control<QLabel>("Picture2")),
       Transmit(control<QRadioButton>("Transmit")), Exit(control<QPushButton>("Exit")),
       Back(control<QPushButton>("Back")), Next(control<QPushButton>("Next")) {
-    // Each option sits alone in its own frame; the page keeps the two exclusive through SensorMode, and
-    // must be free to clear either one.
-    Reflect->setAutoExclusive(false);
-    Transmit->setAutoExclusive(false);
-    connect(Reflect, &QRadioButton::clicked, this, &ChanReflectModeFrm::Reflect_Click);
-    connect(Transmit, &QRadioButton::clicked, this, &ChanReflectModeFrm::Transmit_Click);
+    // Each option sits alone in its own frame; the layout makes the two one choice. Selecting one by
+    // any means (mouse, keys, a screen reader) counts as a click on it.
+    LayoutBuilder::onSelected(Reflect, this, [this] { Reflect_Click(); });
+    LayoutBuilder::onSelected(Transmit, this, [this] { Transmit_Click(); });
     connect(Next, &QPushButton::clicked, this, &ChanReflectModeFrm::Next_Click);
     connect(Back, &QPushButton::clicked, this, &ChanReflectModeFrm::Back_Click);
     connect(Exit, &QPushButton::clicked, this, &ChanReflectModeFrm::Exit_Click);
@@ -111,8 +109,7 @@ void ChanReflectModeFrm::Exit_Click() {
 
 void ChanReflectModeFrm::forgetMode() {
     m_modeKnown = false;
-    Reflect->setChecked(false);
-    Transmit->setChecked(false);
+    LayoutBuilder::clearOptions({Reflect, Transmit});
     updateNext();
 }
 

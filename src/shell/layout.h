@@ -39,6 +39,9 @@ struct Element {
     qreal fontPointSize = 0;
     bool bold = false;
     QString picture{}; // picture buttons: the resource path of the picture they show
+    // Options: the options of one container are one choice; options in different containers that are one
+    // choice all the same share a name here.
+    QString choice{};
 };
 
 struct Window {

@@ -2,6 +2,7 @@
 
 #include "helppane.h"
 
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHash>
@@ -68,10 +69,14 @@ QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFacto
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     }
-    case Kind::Button:
-        return new QPushButton(e.caption, parent);
+    case Kind::Button: {
+        auto* button = new QPushButton(e.caption, parent);
+        button->setAutoDefault(true);
+        return button;
+    }
     case Kind::PictureButton: {
         auto* button = new QPushButton(parent);
+        button->setAutoDefault(true);
         const QPixmap picture(e.picture);
         button->setIcon(QIcon(picture));
         button->setIconSize(picture.size());
@@ -122,6 +127,25 @@ void chainFocus(QWidget* window, const std::vector<std::pair<int, QWidget*>>& or
     }
 }
 
+// Options in different containers are one choice only through a group of their own: Qt's automatic
+// exclusivity reaches the options of one container, and without it a screen reader hears check boxes.
+void joinChoice(QWidget* window, QWidget* option, const Layout::Element& e) {
+    if (e.kind != Kind::Option || e.choice.isEmpty()) return;
+    auto* group = window->findChild<QButtonGroup*>(e.choice, Qt::FindDirectChildrenOnly);
+    if (!group) {
+        group = new QButtonGroup(window);
+        group->setObjectName(e.choice);
+        group->setExclusive(true);
+    }
+    group->addButton(qobject_cast<QAbstractButton*>(option));
+}
+
+// A caption such as "Baudrate:" just above a list is what a screen reader names the list by.
+void nameList(QWidget* previous, QWidget* w, const Layout::Element& e) {
+    auto* label = qobject_cast<QLabel*>(previous);
+    if (e.kind == Kind::DropDown && label && label->parentWidget() == w->parentWidget()) label->setBuddy(w);
+}
+
 void applyWindow(QWidget* window, const Layout::Window& layout) {
     window->setObjectName(layout.name);
     window->setWindowTitle(layout.title);
@@ -154,6 +178,7 @@ void build(QWidget* window, const Layout::Window& layout, const CustomFactory& c
     applyWindow(window, layout);
     QHash<QString, QWidget*> built;
     std::vector<std::pair<int, QWidget*>> tabOrder;
+    QWidget* previous = nullptr;
     for (const Layout::Element& e : layout.elements) {
         QWidget* parent = e.container.isEmpty() ? window : built.value(e.container, window);
         if (e.kind == Kind::Timer) {
@@ -168,6 +193,9 @@ void build(QWidget* window, const Layout::Window& layout, const CustomFactory& c
         applyColours(w, e);
         applyFont(w, e);
         built.insert(e.name, w);
+        joinChoice(window, w, e);
+        nameList(previous, w, e);
+        previous = w;
         // Labels, frames and pictures hold a place in the table's order but never take the focus; Qt
         // would break the chain at them.
         if (e.tab >= 0 && (w->focusPolicy() & Qt::TabFocus)) tabOrder.emplace_back(e.tab, w);
@@ -184,6 +212,30 @@ void centre(QWidget* window) {
     // The frame is the desktop's and not known before the window first shows: the client area is centred.
     window->setGeometry(
         QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(), screen->availableGeometry()));
+}
+
+void onSelected(QAbstractButton* option, QObject* context, std::function<void()> handler) {
+    QObject::connect(option, &QAbstractButton::toggled, context, [handler = std::move(handler)](bool on) {
+        if (on) handler();
+    });
+}
+
+void describe(QWidget* w, const QString& description) {
+    w->setToolTip(description);
+    w->setAccessibleDescription(description);
+}
+
+void clearOptions(std::initializer_list<QAbstractButton*> options) {
+    for (QAbstractButton* option : options) {
+        QButtonGroup* group = option->group();
+        const bool exclusive = group && group->exclusive();
+        const bool autoExclusive = option->autoExclusive();
+        if (group) group->setExclusive(false);
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(autoExclusive);
+        if (group) group->setExclusive(exclusive);
+    }
 }
 
 } // namespace LayoutBuilder

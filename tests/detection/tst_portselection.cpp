@@ -3,6 +3,7 @@
 #include "detectionsteps.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QRadioButton>
 #include <QTest>
 
@@ -67,6 +68,9 @@ private slots:
         QCOMPARE(selection.DetectedPrinter->text(), kNotYet);
         for (int n = 1; n <= 6; ++n)
             QVERIFY(option(n)->isEnabled() == (n == 2) && !option(n)->isChecked());
+        // Each number tells its device, for the mouse and for a screen reader.
+        QCOMPARE(option(2)->toolTip(), QFileInfo(bench->ports().path() + "/COM2").canonicalFilePath());
+        QCOMPARE(option(1)->accessibleDescription(), QStringLiteral("No device has the number COM1"));
         QVERIFY(!selection.Next->isEnabled());
         QVERIFY(selection.WebBrowser->currentPath().endsWith(QLatin1String("/Step1bis.html")));
     }

@@ -2,9 +2,15 @@
 // count and end, and how a port that cannot be used is reported.
 #include "link/link.h"
 #include "link/portnames.h"
+#include "link/serialdevices.h"
 #include "support/ptypair.h"
 
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using SerialDevices::Device;
 
 class TstLink : public QObject {
     Q_OBJECT
@@ -51,6 +57,59 @@ private slots:
         QCOMPARE(link->PortExists(4), 0); // no entry, and the system ports are out of sight
         folder->setPort(4, folder->path() + "/nowhere");
         QCOMPARE(link->PortExists(4), 0); // a link that leads nowhere
+        // Without an entry, a lone adapter the system lists is COM1, and opening COM1 reaches it.
+        folder->setPort(3, {});
+        SerialDevices::replaceSystemDevices(QList{Device{pty->slavePath(), "FT232R USB UART"}});
+        state.PrinterPort = 1;
+        openLink();
+        QCOMPARE(SerialDevices::describePort(1), pty->slavePath() + ", FT232R USB UART");
+        SerialDevices::replaceSystemDevices(QList<Device>{});
+    }
+
+    // Ports COM1..COM6 over the port folder ("n>device", nothing after ">" when the entry leads nowhere)
+    // and the system's devices ("path|description"), as the technician reads them; "" for no device.
+    void numbering_data() {
+        QTest::addColumn<QStringList>("folder");
+        QTest::addColumn<QStringList>("system");
+        QTest::addColumn<QStringList>("ports");
+        const QString ft = "/dev/ttyUSB0|FT232R USB UART";
+        QTest::newRow("one adapter, no UART")
+            << QStringList{} << QStringList{ft}
+            << QStringList{"/dev/ttyUSB0, FT232R USB UART", "", "", "", "", ""};
+        QTest::newRow("UARTs keep their numbers, others fill the gaps by name")
+            << QStringList{} << QStringList{ft, "/dev/ttyS2|", "/dev/ttyACM0|CDC", "/dev/ttyS0|"}
+            << QStringList{
+                   "/dev/ttyS0", "/dev/ttyACM0, CDC", "/dev/ttyS2", "/dev/ttyUSB0, FT232R USB UART", "", ""};
+        QTest::newRow("adapter back under a new name")
+            << QStringList{} << QStringList{"/dev/ttyS0|", "/dev/ttyUSB1|"}
+            << QStringList{"/dev/ttyS0", "/dev/ttyUSB1", "", "", "", ""};
+        QTest::newRow("ttyUSB10 after ttyUSB9")
+            << QStringList{} << QStringList{"/dev/ttyUSB10|", "/dev/ttyUSB9|"}
+            << QStringList{"/dev/ttyUSB9", "/dev/ttyUSB10", "", "", "", ""};
+        QTest::newRow("entries win, one leading nowhere hides its number")
+            << QStringList{"1>/dev/pts/7", "2>"} << QStringList{"/dev/ttyS0|", "/dev/ttyS1|", "/dev/ttyUSB0|"}
+            << QStringList{"/dev/pts/7", "", "/dev/ttyUSB0", "", "", ""};
+        QTest::newRow("a device an entry names is not numbered again")
+            << QStringList{"4>/dev/ttyUSB0"} << QStringList{ft}
+            << QStringList{"", "", "", "/dev/ttyUSB0, FT232R USB UART", "", ""};
+    }
+    void numbering() {
+        QFETCH(QStringList, folder);
+        QFETCH(QStringList, system);
+        QFETCH(QStringList, ports);
+        SerialDevices::FolderEntries entries;
+        for (const QString& entry : folder)
+            entries[entry.section('>', 0, 0).toInt()] = entry.section('>', 1);
+        QList<Device> devices;
+        for (const QString& device : system)
+            devices << Device{device.section('|', 0, 0), device.section('|', 1)};
+        const SerialDevices::Numbering numbering = SerialDevices::number(entries, devices);
+        QStringList described;
+        for (int n = 1; n <= 6; ++n)
+            described << SerialDevices::describe(n, numbering);
+        for (int n = 1; n <= 6; ++n)
+            if (ports[n - 1].isEmpty()) ports[n - 1] = QString("No device has the number COM%1").arg(n);
+        QCOMPARE(described, ports);
     }
 
     void readTakesFirstByteAndLeavesTheRest_data() {
@@ -139,21 +198,34 @@ private slots:
         QCOMPARE(link->WaitForInput(), InputWait::Cancelled);
     }
 
-    void busyOrMissingPortIsReported_data() {
+    // Only a user without the right to the device is told how to get it, not one whose port is busy.
+    void unusablePortIsReported_data() {
         QTest::addColumn<int>("port");
-        QTest::newRow("busy") << 3;
-        QTest::newRow("missing") << 5;
+        QTest::addColumn<bool>("permitted");
+        QTest::newRow("busy") << 3 << true;
+        QTest::newRow("missing") << 5 << true;
+        QTest::newRow("not permitted") << 3 << false;
     }
-    void busyOrMissingPortIsReported() {
+    void unusablePortIsReported() {
         QFETCH(int, port);
+        QFETCH(bool, permitted);
         MSComm other;
         other.setCommPort(3);
-        QVERIFY(other.open().ok); // another program holds COM3
+        if (permitted) QVERIFY(other.open().ok); // another program holds COM3
+        // Not even its owner may use the device; root may, so the test acts as "nobody" (the saved root
+        // identity takes it back), with the port folder open to it.
+        const bool root = ::geteuid() == 0;
+        if (!permitted) {
+            QVERIFY(::chmod(qPrintable(pty->slavePath()), 0) == 0 &&
+                    ::chmod(qPrintable(folder->path() + "/../.."), 0755) == 0);
+            if (root && ::setresuid(65534, 65534, 0) != 0) QSKIP("cannot act as another user");
+        }
         state.PrinterPort = qint16(port);
         const MSComm::OpenResult result = link->OpenPrinterPort();
-        QVERIFY(!result.ok && !result.reason.isEmpty());
-        QVERIFY(!state.PortIsOpen);
-        QVERIFY(!link->SendCommand(link->commands().paperStatus()));
+        const bool sent = link->SendCommand(link->commands().paperStatus());
+        if (!permitted && root) QVERIFY(::setresuid(0, 0, 0) == 0);
+        QVERIFY(!result.ok && !sent && !state.PortIsOpen);
+        QCOMPARE(result.reason.contains("sudo adduser"), !permitted);
         QCOMPARE(link->ReadReplyByte(), std::nullopt); // nothing to wait for on a closed port
         QVERIFY(link->portFailureText(result.reason).contains("COM" + QString::number(port)));
     }

@@ -6,6 +6,7 @@
 #include "wizard/wizard.h"
 #include "support/sensorsteps.h"
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -85,8 +86,8 @@ private slots:
         QVERIFY(portClosedAndIdle(bench));
     }
 
-    // The two options sit in different frames; the page alone keeps them exclusive. Back writes
-    // nothing, and the next visit shows the printer's mode again.
+    // The two options sit in different frames and are one choice all the same. Back writes nothing,
+    // and the next visit shows the printer's mode again.
     void choiceAndBack() {
         Bench bench;
         printerAtStep2(bench); // reflective
@@ -99,10 +100,14 @@ private slots:
         QCOMPARE(shownPages(bench), QStringList{"Step2"});
         QCOMPARE(heard(bench), QStringList{"1b 4f"});
 
+        // A screen reader's toggle action chooses as a click does, and Enter presses the focused Next.
         step2(bench).Next->click();
         QCOMPARE(shownMode(page), QString("R"));
-        page.Transmit->click();
-        page.Next->click();
+        QAccessible::queryAccessibleInterface(page.Transmit)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(shownMode(page), QString("T"));
+        QTest::keyClick(page.Next, Qt::Key_Return);
         QCOMPARE(heard(bench), (QStringList{"1b 4f", "1b 4f", "1b 6f 01", "1b 73"}));
     }
 

@@ -159,9 +159,21 @@ void TstLayouts::window() {
         QVERIFY2(access, where);
 
         switch (e.kind) {
+        case Layout::Kind::Option: {
+            // A radio button to a screen reader; its toggle action selects it alone in its choice.
+            QCOMPARE(access->role(), QAccessible::RadioButton);
+            access->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+            QStringList selected;
+            for (const Layout::Element& other : page->layoutTable().elements)
+                if (other.kind == e.kind &&
+                    (e.choice.isEmpty() ? other.container == e.container : other.choice == e.choice) &&
+                    page->findChild<QAbstractButton*>(other.name)->isChecked())
+                    selected << other.name;
+            QCOMPARE(selected, QStringList{e.name});
+            Q_FALLTHROUGH();
+        }
         case Layout::Kind::Label:
         case Layout::Kind::Button:
-        case Layout::Kind::Option:
         case Layout::Kind::Frame:
             QCOMPARE(captionOf(w), e.caption);
             break;
@@ -175,6 +187,7 @@ void TstLayouts::window() {
         case Layout::Kind::DropDown: {
             auto* list = qobject_cast<QComboBox*>(w);
             QVERIFY2(list && !list->isEditable() && list->count() == 0, where);
+            QVERIFY2(!access->relations(QAccessible::Label).isEmpty(), where); // named by the label above it
             break;
         }
         case Layout::Kind::Picture: {

@@ -1,6 +1,6 @@
 #include "ptypair.h"
 
-#include "link/portnames.h"
+#include "link/serialdevices.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,7 +64,7 @@ void RawPty::closeMaster() {
 TestPortFolder::TestPortFolder() {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
     QDir(m_dir.path()).mkpath(QStringLiteral("veltaro/ports"));
-    PortNames::setSystemDevicePattern(m_dir.path() + QStringLiteral("/no-system-port-%1"));
+    SerialDevices::replaceSystemDevices(QList<SerialDevices::Device>{});
 }
 
 QString TestPortFolder::path() const { return m_dir.path() + QStringLiteral("/veltaro/ports"); }
