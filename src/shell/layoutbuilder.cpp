@@ -4,9 +4,11 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -60,6 +62,35 @@ void applyFont(QWidget* w, const Layout::Element& e) {
     w->setFont(font);
 }
 
+// A button that is disabled while it has the focus (Next while the printer is asked, Detect Printer while it
+// probes) takes the focus back once it works again, unless the user has moved the focus meanwhile. Qt
+// leaves the focus on the next element of the tab order, and the Enter meant for Next would press Exit.
+class PageButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    bool focusNextPrevChild(bool next) override {
+        const bool handingOn = !isEnabled(); // Qt hands the focus of a button it disables on this way
+        const bool moved = QPushButton::focusNextPrevChild(next);
+        if (handingOn) {
+            m_focusLost = true;
+            m_standIn = window()->focusWidget();
+        }
+        return moved;
+    }
+    void changeEvent(QEvent* event) override {
+        QPushButton::changeEvent(event);
+        if (event->type() != QEvent::EnabledChange || !isEnabled() || !m_focusLost) return;
+        m_focusLost = false;
+        if (window()->focusWidget() == m_standIn.data()) setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    bool m_focusLost = false;
+    QPointer<QWidget> m_standIn;
+};
+
 QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFactory& custom) {
     switch (e.kind) {
     case Kind::HelpPane:
@@ -70,12 +101,12 @@ QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFacto
         return label;
     }
     case Kind::Button: {
-        auto* button = new QPushButton(e.caption, parent);
+        auto* button = new PageButton(e.caption, parent);
         button->setAutoDefault(true);
         return button;
     }
     case Kind::PictureButton: {
-        auto* button = new QPushButton(parent);
+        auto* button = new PageButton(parent);
         button->setAutoDefault(true);
         const QPixmap picture(e.picture);
         button->setIcon(QIcon(picture));
@@ -125,6 +156,9 @@ void chainFocus(QWidget* window, const std::vector<std::pair<int, QWidget*>>& or
         QWidget::setTabOrder(previous, w);
         previous = w;
     }
+    // Given now, not when the window is first activated: a first element that is disabled meanwhile
+    // (Next while the mode is read) then gets it back.
+    ordered.front().second->setFocus(Qt::OtherFocusReason);
 }
 
 // Options in different containers are one choice only through a group of their own: Qt's automatic

@@ -66,50 +66,47 @@ private slots:
         SerialDevices::replaceSystemDevices(QList<Device>{});
     }
 
-    // Ports COM1..COM6 over the port folder ("n>device", nothing after ">" when the entry leads nowhere)
-    // and the system's devices ("path|description"), as the technician reads them; "" for no device.
+    // COM1..COM6 as the technician reads them, over the port folder ("n>device", nothing after ">" when
+    // the entry leads nowhere) and the system's devices ("path=description"); an empty field: no device.
     void numbering_data() {
-        QTest::addColumn<QStringList>("folder");
-        QTest::addColumn<QStringList>("system");
-        QTest::addColumn<QStringList>("ports");
-        const QString ft = "/dev/ttyUSB0|FT232R USB UART";
-        QTest::newRow("one adapter, no UART")
-            << QStringList{} << QStringList{ft}
-            << QStringList{"/dev/ttyUSB0, FT232R USB UART", "", "", "", "", ""};
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("ports");
+        const QString ft = "/dev/ttyUSB0=FT232R USB UART";
+        QTest::newRow("one adapter, no UART") << "" << ft << "/dev/ttyUSB0, FT232R USB UART;;;;;";
         QTest::newRow("UARTs keep their numbers, others fill the gaps by name")
-            << QStringList{} << QStringList{ft, "/dev/ttyS2|", "/dev/ttyACM0|CDC", "/dev/ttyS0|"}
-            << QStringList{
-                   "/dev/ttyS0", "/dev/ttyACM0, CDC", "/dev/ttyS2", "/dev/ttyUSB0, FT232R USB UART", "", ""};
-        QTest::newRow("adapter back under a new name")
-            << QStringList{} << QStringList{"/dev/ttyS0|", "/dev/ttyUSB1|"}
-            << QStringList{"/dev/ttyS0", "/dev/ttyUSB1", "", "", "", ""};
-        QTest::newRow("ttyUSB10 after ttyUSB9")
-            << QStringList{} << QStringList{"/dev/ttyUSB10|", "/dev/ttyUSB9|"}
-            << QStringList{"/dev/ttyUSB9", "/dev/ttyUSB10", "", "", "", ""};
+            << ""
+            << "/dev/ttyUSB0;/dev/ttyS2;/dev/ttyACM0=CDC;/dev/ttyS0"
+            << "/dev/ttyS0;/dev/ttyACM0, CDC;/dev/ttyS2;/dev/ttyUSB0;;";
+        QTest::newRow("adapter back under a new name") << ""
+                                                       << "/dev/ttyS0;/dev/ttyUSB1"
+                                                       << "/dev/ttyS0;/dev/ttyUSB1;;;;";
+        QTest::newRow("ttyUSB10 after ttyUSB9") << ""
+                                                << "/dev/ttyUSB10;/dev/ttyUSB9"
+                                                << "/dev/ttyUSB9;/dev/ttyUSB10;;;;";
         QTest::newRow("entries win, one leading nowhere hides its number")
-            << QStringList{"1>/dev/pts/7", "2>"} << QStringList{"/dev/ttyS0|", "/dev/ttyS1|", "/dev/ttyUSB0|"}
-            << QStringList{"/dev/pts/7", "", "/dev/ttyUSB0", "", "", ""};
+            << "1>/dev/pts/7;2>"
+            << "/dev/ttyS0;/dev/ttyS1;/dev/ttyUSB0"
+            << "/dev/pts/7;;/dev/ttyUSB0;;;";
         QTest::newRow("a device an entry names is not numbered again")
-            << QStringList{"4>/dev/ttyUSB0"} << QStringList{ft}
-            << QStringList{"", "", "", "/dev/ttyUSB0, FT232R USB UART", "", ""};
+            << "4>/dev/ttyUSB0" << ft << ";;;/dev/ttyUSB0, FT232R USB UART;;";
     }
     void numbering() {
-        QFETCH(QStringList, folder);
-        QFETCH(QStringList, system);
-        QFETCH(QStringList, ports);
+        QFETCH(QString, folder);
+        QFETCH(QString, system);
+        QFETCH(QString, ports);
         SerialDevices::FolderEntries entries;
-        for (const QString& entry : folder)
+        for (const QString& entry : folder.split(';', Qt::SkipEmptyParts))
             entries[entry.section('>', 0, 0).toInt()] = entry.section('>', 1);
         QList<Device> devices;
-        for (const QString& device : system)
-            devices << Device{device.section('|', 0, 0), device.section('|', 1)};
+        for (const QString& device : system.split(';'))
+            devices << Device{device.section('=', 0, 0), device.section('=', 1)};
         const SerialDevices::Numbering numbering = SerialDevices::number(entries, devices);
-        QStringList described;
-        for (int n = 1; n <= 6; ++n)
-            described << SerialDevices::describe(n, numbering);
-        for (int n = 1; n <= 6; ++n)
-            if (ports[n - 1].isEmpty()) ports[n - 1] = QString("No device has the number COM%1").arg(n);
-        QCOMPARE(described, ports);
+        for (int n = 1; n <= 6; ++n) {
+            const QString expected = ports.section(';', n - 1, n - 1);
+            QCOMPARE(SerialDevices::describe(n, numbering),
+                     expected.isEmpty() ? QString("No device has the number COM%1").arg(n) : expected);
+        }
     }
 
     void readTakesFirstByteAndLeavesTheRest_data() {

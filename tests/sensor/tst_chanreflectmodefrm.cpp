@@ -82,6 +82,7 @@ private slots:
         ChanReflectModeFrm& page = arrive(bench);
         QCOMPARE(meanwhile, QString("R+waiting"));
         QCOMPARE(shownMode(page), QString("T"));
+        QCOMPARE(page.focusWidget(), page.Next); // Enter goes on; it does not press Exit
         QCOMPARE(heard(bench), QStringList{"1b 4f"});
         QVERIFY(portClosedAndIdle(bench));
     }
