@@ -19,6 +19,4 @@ qint32 portExists(int n) {
     return GetDefaultCommConfigA(name.constData(), reinterpret_cast<LPCOMMCONFIG>(config), &size);
 }
 
-void setSystemDevicePattern(const QString&) {}
-
 } // namespace PortNames
