@@ -40,7 +40,11 @@ Session::~Session() {
 
 void Session::interrupt() {
     m_interrupted = true;
+    // As the wizard ends: every wait cancelled, the port closed. The command's own tidying (the printer's
+    // speed) opens it again without waiting.
     m_link.shutDown();
+    m_link.ClosePrinterPort();
+    m_comm.close();
     if (m_onInterrupt) m_onInterrupt();
 }
 
