@@ -2,9 +2,10 @@
 // just before it is started. This process serves its event loop all along: a printer running here reads
 // the line, and the line speed with it, only when the loop runs, and the speed of a command written just
 // before a close is gone once the tool has let the port go.
-//   - `detect` without a link: the wizard's two search set-ups and floors; a search ends when the tool
-//     does, as a script waiting for it sees it;
-//   - `monitor printer --csv`: the period between samples from the tool's own ms column;
+//   - `detect` without a link: the wizard's two search set-ups and floors, to the tool's answer and to
+//     its end;
+//   - `monitor printer --csv`: the period between samples, timed as their lines arrive here (the ms
+//     column has whole milliseconds only);
 //   - `params` on a given link: start to the printer hearing the first command (printer in this process,
 //     so that both ends are on one clock).
 #include "clifigures.h"
@@ -34,17 +35,29 @@ QStringList withLink(QStringList arguments) {
 struct CliRun {
     QString error; // empty when the tool ended with the status expected
     QByteArray out;
-    qint64 startNs = 0, endNs = 0;
-    double ms() const { return double(endNs - startNs) / 1e6; }
+    std::vector<qint64> outLineNs; // when each line of standard output reached this process
+    qint64 startNs = 0;
+    qint64 lastWordNs = 0; // the last output on either channel: the result, or why there is none
+    qint64 endNs = 0;
+    double msTo(qint64 ns) const { return double(ns - startNs) / 1e6; }
 };
 
 CliRun runCli(const QStringList& arguments, int expectedExit, int limitMs) {
     CliRun run;
 #ifdef VELTARO_CLI
     QProcess process;
+    QByteArray err;
     QEventLoop loop;
-    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop,
-                     [&] { run.out += process.readAllStandardOutput(); });
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
+        const QByteArray bytes = process.readAllStandardOutput();
+        run.lastWordNs = BoxWatcher::nowNs();
+        run.outLineNs.insert(run.outLineNs.end(), bytes.count('\n'), run.lastWordNs);
+        run.out += bytes;
+    });
+    QObject::connect(&process, &QProcess::readyReadStandardError, &loop, [&] {
+        err += process.readAllStandardError();
+        run.lastWordNs = BoxWatcher::nowNs();
+    });
     QObject::connect(&process, &QProcess::finished, &loop, [&] {
         run.endNs = BoxWatcher::nowNs();
         loop.quit();
@@ -63,12 +76,12 @@ CliRun runCli(const QStringList& arguments, int expectedExit, int limitMs) {
         run.error = command + QStringLiteral(" did not end within %1 s").arg(limitMs / 1000);
         return run;
     }
-    run.out += process.readAllStandardOutput();
+    err += process.readAllStandardError();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != expectedExit)
         run.error = command + QStringLiteral(" ended with %1, not %2: %3")
                                   .arg(process.exitCode())
                                   .arg(expectedExit)
-                                  .arg(QString::fromLocal8Bit(process.readAllStandardError().trimmed()));
+                                  .arg(QString::fromLocal8Bit(err.trimmed().split('\n').last()));
 #else
     Q_UNUSED(arguments);
     Q_UNUSED(expectedExit);
@@ -78,20 +91,22 @@ CliRun runCli(const QStringList& arguments, int expectedExit, int limitMs) {
     return run;
 }
 
+// The search has its answer when the tool has said it; the tool then holds the port a moment longer, as
+// the wizard does, before it ends.
 DetectionFigures::SearchRun searchRun(bool printerExpected) {
     const CliRun run = runCli({QStringLiteral("detect")}, printerExpected ? 0 : 1, 60000);
     if (!run.error.isEmpty()) return {0, run.error};
     if (printerExpected && !run.out.startsWith("port: 6\n"))
         return {0, QStringLiteral("the printer is not on COM6")};
-    return {run.ms(), {}};
+    return {run.msTo(run.lastWordNs), {}, run.msTo(run.endNs)};
 }
 
 Report monitorReport(const Options& options) {
     PrinterHost host(PrinterHost::where(options.printers.front()), kPrinterPort, {});
     Report r{
         QStringLiteral("cli"),
-        QStringLiteral("veltaro-cli monitor printer --csv, a printer at 9600 on COM3, periods from its ms "
-                       "column (1 ms steps), ") +
+        QStringLiteral("veltaro-cli monitor printer --csv, a printer at 9600 on COM3, periods between its "
+                       "lines as they arrive, ") +
             host.description(),
         {}};
     const int wanted = MonitorFigures::kWarmUpSamples + options.samples + 1;
@@ -108,16 +123,15 @@ Report monitorReport(const Options& options) {
         r.setup += QStringLiteral(": ") + run.error;
         return r;
     }
-    std::vector<double> sampleMs; // after the header "ms,value", one "ms,value" line per sample
-    for (const QByteArray& line : run.out.split('\n').mid(1))
-        if (!line.isEmpty()) sampleMs.push_back(line.split(',').value(0).toDouble());
-    if (int(sampleMs.size()) < wanted) {
-        r.setup += QStringLiteral(": %1 samples of %2").arg(sampleMs.size()).arg(wanted);
+    // After the header "ms,value", one line per sample, written the moment its reply is in.
+    if (run.out.left(run.out.indexOf('\n')) != "ms,value" || int(run.outLineNs.size()) < wanted + 1) {
+        r.setup +=
+            QStringLiteral(": %1 samples of %2").arg(std::max<int>(0, run.outLineNs.size() - 1)).arg(wanted);
         return r;
     }
     std::vector<double> periods;
-    for (int i = MonitorFigures::kWarmUpSamples + 1; i < wanted; ++i)
-        periods.push_back(sampleMs[i] - sampleMs[i - 1]);
+    for (int i = MonitorFigures::kWarmUpSamples + 2; i <= wanted; ++i)
+        periods.push_back(double(run.outLineNs[i] - run.outLineNs[i - 1]) / 1e6);
     r.figures = MonitorFigures::periodFigures(spread(periods));
     return r;
 }
@@ -149,7 +163,7 @@ Report firstByteReport() {
                        (run.error.isEmpty() ? QStringLiteral("the printer heard nothing") : run.error);
             return r;
         }
-        ms.push_back(double(*heardNs - run.startNs) / 1e6);
+        ms.push_back(run.msTo(*heardNs));
     }
     const Spread s = spread(ms);
     Figure slowest = goalFigure(QStringLiteral("start to first command heard, max"), s.max,
@@ -166,8 +180,8 @@ Report firstByteReport() {
 namespace CliFigures {
 
 std::vector<Report> run(const Options& options) {
-    std::vector<Report> reports = DetectionFigures::searchReports(
-        options, QStringLiteral("cli"), QStringLiteral("veltaro-cli detect"), &searchRun);
+    std::vector<Report> reports =
+        DetectionFigures::searchReports(options, QStringLiteral("cli"), QStringLiteral("detect"), &searchRun);
     for (Report& r : reports)
         r.setup = QStringLiteral("veltaro-cli detect, ") + r.setup;
     reports.push_back(monitorReport(options));

@@ -30,12 +30,25 @@ constexpr int kRuns = 3;
 struct Timing {
     std::vector<double> ms;
     QString error;
+    std::vector<double> endMs;
 };
 
 Figure searchFigure(const QString& name, const Timing& timing, double floor) {
     const Spread s = spread(timing.ms);
     return floorFigure(name, s.mean, QStringLiteral("ms"), floor, QStringLiteral("<= floor + 5%"),
                        s.mean <= floor * (1 + kTolerance));
+}
+
+// The search's figure in the report, or why there is none.
+void addSearchFigures(Report& r, const QString& name, const Timing& t, double floor) {
+    if (!t.error.isEmpty()) {
+        r.setup += QStringLiteral(": ") + t.error;
+        return;
+    }
+    r.figures.push_back(searchFigure(name, t, floor));
+    if (!t.endMs.empty())
+        r.figures.push_back(floorFigure(name + QStringLiteral(", to its end"), spread(t.endMs).mean,
+                                        QStringLiteral("ms"), floor, {}, false));
 }
 
 // Runs the automatic search from Step1 and times it to its end.
@@ -64,6 +77,7 @@ Timing repeat(const DetectionFigures::SearchTimer& time, bool expectPrinter) {
         const DetectionFigures::SearchRun one = time(expectPrinter);
         timing.ms.push_back(one.ms);
         timing.error = one.error;
+        if (one.endMs) timing.endMs.push_back(*one.endMs);
     }
     return timing;
 }
@@ -118,14 +132,9 @@ std::vector<Report> searchReports(const Options& options, const QString& suite, 
         for (int n = 1; n <= kPorts; ++n)
             host.add(n, {}, true);
         Report r = report(suite, host, QStringLiteral("six silent printers on COM1..COM6"));
-        if (host.ready()) {
-            const Timing t = repeat(time, false);
-            if (t.error.isEmpty())
-                r.figures.push_back(searchFigure(what + QStringLiteral(", no printer"), t,
-                                                 wakeAndLoader + kPorts * kSpeeds * kStatusDelayMs));
-            else
-                r.setup += QStringLiteral(": ") + t.error;
-        }
+        if (host.ready())
+            addSearchFigures(r, what + QStringLiteral(", no printer"), repeat(time, false),
+                             wakeAndLoader + kPorts * kSpeeds * kStatusDelayMs);
         reports.push_back(std::move(r));
     }
     {
@@ -138,17 +147,12 @@ std::vector<Report> searchReports(const Options& options, const QString& suite, 
         host.add(kPorts, config);
         Report r = report(suite, host,
                           QStringLiteral("a printer at 1200 on COM6, five silent printers on COM1..COM5"));
-        if (host.ready()) {
-            const Timing t = repeat(time, true);
-            // Every speed on the five silent ports, eight speeds without an answer on COM6, then the three
-            // status delays of the answer at 1200 and the probe.
-            const double floor = wakeAndLoader + (kPorts - 1) * kSpeeds * kStatusDelayMs +
-                                 (kSpeeds - 1) * kStatusDelayMs + 3 * kStatusDelayMs + kProbeMs;
-            if (t.error.isEmpty())
-                r.figures.push_back(searchFigure(what + QStringLiteral(", printer on COM6"), t, floor));
-            else
-                r.setup += QStringLiteral(": ") + t.error;
-        }
+        // Every speed on the five silent ports, eight speeds without an answer on COM6, then the three
+        // status delays of the answer at 1200 and the probe.
+        const double floor = wakeAndLoader + (kPorts - 1) * kSpeeds * kStatusDelayMs +
+                             (kSpeeds - 1) * kStatusDelayMs + 3 * kStatusDelayMs + kProbeMs;
+        if (host.ready())
+            addSearchFigures(r, what + QStringLiteral(", printer on COM6"), repeat(time, true), floor);
         reports.push_back(std::move(r));
     }
     return reports;

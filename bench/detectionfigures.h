@@ -12,10 +12,11 @@ std::vector<BenchKit::Report> probe(const BenchKit::Options& options);
 struct SearchRun {
     double ms = 0;
     QString error;
+    std::optional<double> endMs{}; // for a program that tidies up after it answered: to its end
 };
 using SearchTimer = std::function<SearchRun(bool printerExpected)>;
 // The two search set-ups, each searched a few times by `time` and set beside the search's floor. The
-// figures are named "<what>, no printer" and "<what>, printer on COM6".
+// figures are named "<what>, no printer" and "<what>, printer on COM6" (and "..., to its end").
 std::vector<BenchKit::Report> searchReports(const BenchKit::Options& options, const QString& suite,
                                             const QString& what, const SearchTimer& time);
 } // namespace DetectionFigures
