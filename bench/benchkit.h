@@ -79,6 +79,8 @@ public:
     bool ready() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }
     QString description() const;
+    // The printers running in this process, in the order added; none when they run in their own.
+    const std::vector<std::unique_ptr<Sim::SimulatedPrinter>>& printers() const { return m_printers; }
     // CPU time of the printers' own processes so far, in milliseconds; nothing when they run in ours.
     std::optional<double> printerCpuMs() const;
 

@@ -30,6 +30,7 @@ constexpr int kRuns = 3;
 struct Timing {
     std::vector<double> ms;
     QString error;
+    std::vector<double> endMs;
 };
 
 Figure searchFigure(const QString& name, const Timing& timing, double floor) {
@@ -38,28 +39,45 @@ Figure searchFigure(const QString& name, const Timing& timing, double floor) {
                        s.mean <= floor * (1 + kTolerance));
 }
 
+// The search's figure in the report, or why there is none.
+void addSearchFigures(Report& r, const QString& name, const Timing& t, double floor) {
+    if (!t.error.isEmpty()) {
+        r.setup += QStringLiteral(": ") + t.error;
+        return;
+    }
+    r.figures.push_back(searchFigure(name, t, floor));
+    if (!t.endMs.empty())
+        r.figures.push_back(floorFigure(name + QStringLiteral(", to its end"), spread(t.endMs).mean,
+                                        QStringLiteral("ms"), floor, {}, false));
+}
+
 // Runs the automatic search from Step1 and times it to its end.
-Timing timeSearch(bool expectPrinter) {
+DetectionFigures::SearchRun timeSearch(bool expectPrinter) {
+    Wizard wizard;
+    wizard.setEndRoutine([] {});
+    Step1& step1 = wizard.step1();
+    step1.show();
+    QCoreApplication::processEvents();
+    BoxWatcher boxes;
+    const qint64 start = BoxWatcher::nowNs();
+    step1.Start->click();
+    const qint64 end = BoxWatcher::nowNs();
+    const bool found = wizard.state().PrinterFound;
+    if (found != expectPrinter || (expectPrinter && boxes.shownNs.empty()))
+        return {0, expectPrinter ? QStringLiteral("the printer was not found")
+                                 : QStringLiteral("a printer was found where there is none")};
+    wizard.endProgram();
+    QCoreApplication::processEvents();
+    return {double((expectPrinter ? boxes.shownNs.front() : end) - start) / 1e6, {}};
+}
+
+Timing repeat(const DetectionFigures::SearchTimer& time, bool expectPrinter) {
     Timing timing;
-    for (int run = 0; run < kRuns; ++run) {
-        Wizard wizard;
-        wizard.setEndRoutine([] {});
-        Step1& step1 = wizard.step1();
-        step1.show();
-        QCoreApplication::processEvents();
-        BoxWatcher boxes;
-        const qint64 start = BoxWatcher::nowNs();
-        step1.Start->click();
-        const qint64 end = BoxWatcher::nowNs();
-        const bool found = wizard.state().PrinterFound;
-        if (found != expectPrinter || (expectPrinter && boxes.shownNs.empty())) {
-            timing.error = expectPrinter ? QStringLiteral("the printer was not found")
-                                         : QStringLiteral("a printer was found where there is none");
-            return timing;
-        }
-        timing.ms.push_back(double((expectPrinter ? boxes.shownNs.front() : end) - start) / 1e6);
-        wizard.endProgram();
-        QCoreApplication::processEvents();
+    for (int run = 0; run < kRuns && timing.error.isEmpty(); ++run) {
+        const DetectionFigures::SearchRun one = time(expectPrinter);
+        timing.ms.push_back(one.ms);
+        timing.error = one.error;
+        if (one.endMs) timing.endMs.push_back(*one.endMs);
     }
     return timing;
 }
@@ -101,6 +119,11 @@ Report report(const QString& suite, const PrinterHost& host, const QString& what
 namespace DetectionFigures {
 
 std::vector<Report> search(const Options& options) {
+    return searchReports(options, QStringLiteral("search"), QStringLiteral("automatic search"), &timeSearch);
+}
+
+std::vector<Report> searchReports(const Options& options, const QString& suite, const QString& what,
+                                  const SearchTimer& time) {
     std::vector<Report> reports;
     const PrinterHost::Where where = PrinterHost::where(options.printers.front());
     const double wakeAndLoader = kWakeUpPauseMs + kPorts * kLoaderPollMs;
@@ -108,16 +131,10 @@ std::vector<Report> search(const Options& options) {
         PrinterHost host(where);
         for (int n = 1; n <= kPorts; ++n)
             host.add(n, {}, true);
-        Report r =
-            report(QStringLiteral("search"), host, QStringLiteral("six silent printers on COM1..COM6"));
-        if (host.ready()) {
-            const Timing t = timeSearch(false);
-            if (t.error.isEmpty())
-                r.figures.push_back(searchFigure(QStringLiteral("automatic search, no printer"), t,
-                                                 wakeAndLoader + kPorts * kSpeeds * kStatusDelayMs));
-            else
-                r.setup += QStringLiteral(": ") + t.error;
-        }
+        Report r = report(suite, host, QStringLiteral("six silent printers on COM1..COM6"));
+        if (host.ready())
+            addSearchFigures(r, what + QStringLiteral(", no printer"), repeat(time, false),
+                             wakeAndLoader + kPorts * kSpeeds * kStatusDelayMs);
         reports.push_back(std::move(r));
     }
     {
@@ -128,20 +145,14 @@ std::vector<Report> search(const Options& options) {
         config.speed = 1200;
         config.hardwareFlow = true;
         host.add(kPorts, config);
-        Report r = report(QStringLiteral("search"), host,
+        Report r = report(suite, host,
                           QStringLiteral("a printer at 1200 on COM6, five silent printers on COM1..COM5"));
-        if (host.ready()) {
-            const Timing t = timeSearch(true);
-            // Every speed on the five silent ports, eight speeds without an answer on COM6, then the three
-            // status delays of the answer at 1200 and the probe.
-            const double floor = wakeAndLoader + (kPorts - 1) * kSpeeds * kStatusDelayMs +
-                                 (kSpeeds - 1) * kStatusDelayMs + 3 * kStatusDelayMs + kProbeMs;
-            if (t.error.isEmpty())
-                r.figures.push_back(
-                    searchFigure(QStringLiteral("automatic search, printer on COM6"), t, floor));
-            else
-                r.setup += QStringLiteral(": ") + t.error;
-        }
+        // Every speed on the five silent ports, eight speeds without an answer on COM6, then the three
+        // status delays of the answer at 1200 and the probe.
+        const double floor = wakeAndLoader + (kPorts - 1) * kSpeeds * kStatusDelayMs +
+                             (kSpeeds - 1) * kStatusDelayMs + 3 * kStatusDelayMs + kProbeMs;
+        if (host.ready())
+            addSearchFigures(r, what + QStringLiteral(", printer on COM6"), repeat(time, true), floor);
         reports.push_back(std::move(r));
     }
     return reports;

@@ -1,6 +1,7 @@
 // Every bench suite, by the name scripts/bench knows it by. A new suite is a function in a file of its
 // own and one line here.
 #include "benchkit.h"
+#include "clifigures.h"
 #include "detectionfigures.h"
 #include "monitorfigures.h"
 #include "runfigures.h"
@@ -20,6 +21,9 @@ const std::vector<Suite>& suites() {
          &RunFigures::waitCpu},
         {QStringLiteral("wizard"), QStringLiteral("start-up paints and peak memory of a whole run"),
          &RunFigures::wizardRun},
+        {QStringLiteral("cli"),
+         QStringLiteral("veltaro-cli: detect's search, monitor --csv sampling, start to first command"),
+         &CliFigures::run},
     };
     return all;
 }
