@@ -149,18 +149,20 @@ int calibrate(Session& session, const LinkChoice& choice, Printer::Sensor sensor
 }
 
 namespace {
-void printSample(const MonitorOptions& options, bool bar, qint64 ms, const Printer::Sampler::Reading& r) {
+// False when standard output is gone (a closed pipe): the reader has stopped listening.
+bool printSample(const MonitorOptions& options, bool bar, qint64 ms, const Printer::Sampler::Reading& r) {
+    int written = 0;
     if (bar) {
         const int width = r.value * 50 / 255;
-        std::fprintf(stdout, "\r%6lld ms  %3d  [%-50s]%s", static_cast<long long>(ms), r.value,
-                     qPrintable(QString(width, QLatin1Char('#'))),
-                     r.nearEnd ? (*r.nearEnd == 1 ? "  near end" : "  paper ok ") : "");
+        written = std::fprintf(stdout, "\r%6lld ms  %3d  [%-50s]%s", static_cast<long long>(ms), r.value,
+                               qPrintable(QString(width, QLatin1Char('#'))),
+                               r.nearEnd ? (*r.nearEnd == 1 ? "  near end" : "  paper ok ") : "");
     } else if (options.sensor == Printer::Sensor::NearEnd) {
-        std::fprintf(stdout, "%lld,%d,%d\n", static_cast<long long>(ms), r.value, r.nearEnd.value_or(0));
+        written = std::fprintf(stdout, "%lld,%d,%d\n", static_cast<long long>(ms), r.value, r.nearEnd.value_or(0));
     } else {
-        std::fprintf(stdout, "%lld,%d\n", static_cast<long long>(ms), r.value);
+        written = std::fprintf(stdout, "%lld,%d\n", static_cast<long long>(ms), r.value);
     }
-    std::fflush(stdout);
+    return written >= 0 && std::fflush(stdout) == 0;
 }
 } // namespace
 
@@ -187,7 +189,8 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
     QObject::connect(&pace, &QTimer::timeout, [&] {
         if (!sampler.tickDue()) return;
         const auto sample = sampler.readSample();
-        if (sample.ok()) printSample(options, bar, clock.elapsed(), sample.value);
+        // A reader that went away (`| head`) ends the sampling like Ctrl-C, with the printer put back.
+        if (sample.ok() && !printSample(options, bar, clock.elapsed(), sample.value)) session.interrupt();
         if (sample.outcome == Printer::Outcome::PortProblem) {
             problem = sample.problem;
             running.quit();

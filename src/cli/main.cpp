@@ -132,6 +132,8 @@ void interruptOnSignals(QCoreApplication& app, Session& session) {
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    // A closed pipe is seen as a failed write, so that the printer is still put back at its speed.
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 int run(const Command& command, const QCommandLineParser& parser, Session& session) {
