@@ -1,10 +1,11 @@
-// The printer link against a bare pseudo-terminal: what the port object reads and keeps, how the waits
-// count and end, and how a port that cannot be used is reported.
+// The printer link against a bare pseudo-terminal: which device a port number names, what the port object
+// reads and keeps, how the waits count and end, how a port that cannot be used is reported, and the
+// moment a closed port is held for the monitor's next tick.
 #include "link/link.h"
-#include "link/portnames.h"
 #include "link/serialdevices.h"
 #include "support/ptypair.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -18,100 +19,100 @@ class TstLink : public QObject {
     std::unique_ptr<TestPortFolder> folder;
     std::unique_ptr<RawPty> pty;
     SharedState state;
-    MSComm* comm = nullptr;
-    QTimer* timer1 = nullptr;
-    Link* link = nullptr;
-
-    void openLink() {
-        QVERIFY(link->OpenPrinterPort().ok);
-        QVERIFY(state.PortIsOpen);
-    }
+    std::unique_ptr<MSComm> comm;
+    std::unique_ptr<QTimer> timer1;
+    std::unique_ptr<Link> link;
 
 private slots:
     void init() {
         folder = std::make_unique<TestPortFolder>();
         pty = std::make_unique<RawPty>();
-        QVERIFY(pty->isValid());
         folder->setPort(3, pty->slavePath());
         state = SharedState{};
-        state.EscChar = QByteArray(1, 27);
-        state.GsChar = QByteArray(1, 29);
-        state.CanChar = QByteArray(1, 24);
+        state.EscChar = "\x1b";
         state.PrinterPort = 3;
         state.PrinterSpeed = "9600";
         state.PrinterHandshake = 1;
-        comm = new MSComm(this);
-        timer1 = new QTimer(this);
-        link = new Link(state, *comm, *timer1, this);
+        comm = std::make_unique<MSComm>();
+        timer1 = std::make_unique<QTimer>();
+        link = std::make_unique<Link>(state, *comm, *timer1);
     }
     void cleanup() {
-        delete link;
-        delete timer1;
-        delete comm;
-        pty.reset();
-        folder.reset();
+        link.reset();
+        comm.reset();
+        timer1.reset();
     }
 
+    // A dangling entry names no port; without an entry, a lone adapter the system lists is COM1.
     void portExistence() {
         QVERIFY(link->PortExists(3) != 0);
         QCOMPARE(link->PortExists(4), 0); // no entry, and the system ports are out of sight
         folder->setPort(4, folder->path() + "/nowhere");
-        QCOMPARE(link->PortExists(4), 0); // a link that leads nowhere
-        // Without an entry, a lone adapter the system lists is COM1, and opening COM1 reaches it.
+        QCOMPARE(link->PortExists(4), 0);
         folder->setPort(3, {});
         SerialDevices::replaceSystemDevices(QList{Device{pty->slavePath(), "FT232R USB UART"}});
         state.PrinterPort = 1;
-        openLink();
+        QVERIFY(link->SendCommand("x"));
+        QCOMPARE(pty->readAll(), QByteArray("x"));
         QCOMPARE(SerialDevices::describePort(1), pty->slavePath() + ", FT232R USB UART");
         SerialDevices::replaceSystemDevices(QList<Device>{});
     }
 
-    // Ports COM1..COM6 over the port folder ("n>device", nothing after ">" when the entry leads nowhere)
-    // and the system's devices ("path|description"), as the technician reads them; "" for no device.
+    // COM1..COM6 over the port folder ("n>device", nothing after ">" when the entry leads nowhere) and the
+    // system's devices ("path|description"), as the technician reads them; nothing between ";" for none.
     void numbering_data() {
-        QTest::addColumn<QStringList>("folder");
-        QTest::addColumn<QStringList>("system");
-        QTest::addColumn<QStringList>("ports");
-        const QString ft = "/dev/ttyUSB0|FT232R USB UART";
-        QTest::newRow("one adapter, no UART")
-            << QStringList{} << QStringList{ft}
-            << QStringList{"/dev/ttyUSB0, FT232R USB UART", "", "", "", "", ""};
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("ports");
         QTest::newRow("UARTs keep their numbers, others fill the gaps by name")
-            << QStringList{} << QStringList{ft, "/dev/ttyS2|", "/dev/ttyACM0|CDC", "/dev/ttyS0|"}
-            << QStringList{
-                   "/dev/ttyS0", "/dev/ttyACM0, CDC", "/dev/ttyS2", "/dev/ttyUSB0, FT232R USB UART", "", ""};
-        QTest::newRow("adapter back under a new name")
-            << QStringList{} << QStringList{"/dev/ttyS0|", "/dev/ttyUSB1|"}
-            << QStringList{"/dev/ttyS0", "/dev/ttyUSB1", "", "", "", ""};
-        QTest::newRow("ttyUSB10 after ttyUSB9")
-            << QStringList{} << QStringList{"/dev/ttyUSB10|", "/dev/ttyUSB9|"}
-            << QStringList{"/dev/ttyUSB9", "/dev/ttyUSB10", "", "", "", ""};
+            << ""
+            << "/dev/ttyUSB0|FT;/dev/ttyS2|;/dev/ttyACM0|CDC;/dev/ttyS0|"
+            << "/dev/ttyS0;/dev/ttyACM0, CDC;/dev/ttyS2;/dev/ttyUSB0, FT;;";
+        QTest::newRow("ttyUSB10 after ttyUSB9") << ""
+                                                << "/dev/ttyUSB10|;/dev/ttyUSB9|"
+                                                << "/dev/ttyUSB9;/dev/ttyUSB10;;;;";
         QTest::newRow("entries win, one leading nowhere hides its number")
-            << QStringList{"1>/dev/pts/7", "2>"} << QStringList{"/dev/ttyS0|", "/dev/ttyS1|", "/dev/ttyUSB0|"}
-            << QStringList{"/dev/pts/7", "", "/dev/ttyUSB0", "", "", ""};
-        QTest::newRow("a device an entry names is not numbered again")
-            << QStringList{"4>/dev/ttyUSB0"} << QStringList{ft}
-            << QStringList{"", "", "", "/dev/ttyUSB0, FT232R USB UART", "", ""};
+            << "1>/dev/pts/7;2>"
+            << "/dev/ttyS0|;/dev/ttyS1|;/dev/ttyUSB0|"
+            << "/dev/pts/7;;/dev/ttyUSB0;;;";
+        QTest::newRow("a device an entry names is not numbered again") << "4>/dev/ttyUSB0"
+                                                                       << "/dev/ttyUSB0|FT"
+                                                                       << ";;;/dev/ttyUSB0, FT;;";
     }
     void numbering() {
-        QFETCH(QStringList, folder);
-        QFETCH(QStringList, system);
-        QFETCH(QStringList, ports);
+        QFETCH(QString, folder);
+        QFETCH(QString, system);
+        QFETCH(QString, ports);
         SerialDevices::FolderEntries entries;
-        for (const QString& entry : folder)
+        for (const QString& entry : folder.split(';', Qt::SkipEmptyParts))
             entries[entry.section('>', 0, 0).toInt()] = entry.section('>', 1);
         QList<Device> devices;
-        for (const QString& device : system)
+        for (const QString& device : system.split(';'))
             devices << Device{device.section('|', 0, 0), device.section('|', 1)};
         const SerialDevices::Numbering numbering = SerialDevices::number(entries, devices);
-        QStringList described;
-        for (int n = 1; n <= 6; ++n)
+        QStringList described, expected = ports.split(';');
+        for (int n = 1; n <= 6; ++n) {
             described << SerialDevices::describe(n, numbering);
-        for (int n = 1; n <= 6; ++n)
-            if (ports[n - 1].isEmpty()) ports[n - 1] = QString("No device has the number COM%1").arg(n);
-        QCOMPARE(described, ports);
+            if (expected[n - 1].isEmpty()) expected[n - 1] = QString("No device has the number COM%1").arg(n);
+        }
+        QCOMPARE(described, expected);
     }
 
+    // The first send opens the port with the shared settings; opening an open port leaves the line alone.
+    void sendOpensWithSharedSettings() {
+        state.PrinterHandshake = 2; // hardware, although the list calls it "DSR/DTR Mode"
+        QVERIFY(link->SendCommand(link->commands().paperStatus()) && state.PortIsOpen);
+        QCOMPARE(pty->readAll(), QByteArray("\x1b\x76"));
+        QVERIFY(comm->baudRate() == 9600 && comm->handshaking() == 2 && comm->inputLen() == 50);
+        state.PrinterSpeed = "57600";
+        QVERIFY(link->OpenPrinterPort().ok);
+        QCOMPARE(comm->baudRate(), 9600);
+        link->ClosePrinterPort();
+        QVERIFY(!state.PortIsOpen && link->OpenPrinterPort().ok);
+        QCOMPARE(comm->baudRate(), 57600);
+    }
+
+    // The reply is the first byte of one read of up to 50; bytes nobody asked for wait for that read.
     void readTakesFirstByteAndLeavesTheRest_data() {
         QTest::addColumn<int>("waiting");
         QTest::addColumn<int>("left");
@@ -121,48 +122,23 @@ private slots:
     void readTakesFirstByteAndLeavesTheRest() {
         QFETCH(int, waiting);
         QFETCH(int, left);
-        openLink();
+        QVERIFY(link->OpenPrinterPort().ok);
         QByteArray bytes;
         for (int i = 0; i < waiting; ++i)
             bytes.append(char(0xA0 + i));
         pty->write(bytes);
         QTRY_COMPARE(comm->inBufferCount(), waiting);
+        QVERIFY(link->SendCommand(link->commands().paperStatus()));
         QCOMPARE(link->ReadReplyByte(), std::optional<quint8>(0xA0));
         QCOMPARE(comm->inBufferCount(), left);
         QCOMPARE(comm->inputMode(), MSComm::InputMode::Text);
         if (left) QCOMPARE(quint8(comm->input().at(0)), quint8(0xA0 + 50));
     }
 
-    void sendOpensWithSharedSettingsAndOpenTwiceLeavesLineAlone() {
-        state.PrinterHandshake = 2;
-        QVERIFY(link->SendCommand(link->commands().paperStatus()));
-        QVERIFY(state.PortIsOpen);
-        QCOMPARE(comm->baudRate(), 9600);
-        QCOMPARE(comm->handshaking(), 2); // hardware, although the list calls it "DSR/DTR Mode"
-        QCOMPARE(comm->inputLen(), 50);
-        state.PrinterSpeed = "57600";
-        QVERIFY(link->OpenPrinterPort().ok);
-        QCOMPARE(comm->baudRate(), 9600);
-        QCOMPARE(pty->readAll(), QByteArray("\x1b\x76"));
-        link->ClosePrinterPort();
-        QVERIFY(!state.PortIsOpen);
-        link->ClosePrinterPort(); // closing a closed port does nothing
-        QVERIFY(link->OpenPrinterPort().ok);
-        QCOMPARE(comm->baudRate(), 57600);
-    }
-
-    void unaskedBytesWaitForALaterRead() {
-        openLink();
-        pty->write(QByteArray("\x01\x02", 2));
-        QTRY_COMPARE(comm->inBufferCount(), 2);
-        QVERIFY(link->SendCommand(link->commands().printerOptoLevel()));
-        QCOMPARE(link->ReadReplyByte(), std::optional<quint8>(1));
-    }
-
     void waitForInputLooks31Times() {
-        openLink();
+        QVERIFY(link->OpenPrinterPort().ok);
         int ticks = 0;
-        connect(timer1, &QTimer::timeout, this, [&] {
+        connect(timer1.get(), &QTimer::timeout, this, [&] {
             if (++ticks == 30) pty->write("x"); // arrives during the last delay: not looked at any more
         });
         QCOMPARE(link->WaitForInput(), InputWait::TimedOut);
@@ -173,24 +149,18 @@ private slots:
         QCOMPARE(ticks, 0);
     }
 
+    // One tick, the inner delay's, ends both: the outer one never waits out its own interval.
     void innerDelayEndsTheOuterOne() {
         bool innerRan = false;
         int ticks = 0;
-        connect(timer1, &QTimer::timeout, this, [&] { ++ticks; });
-        QTimer::singleShot(20, this, [&] {
-            QCOMPARE(link->Delay(10), WaitResult::Done);
-            innerRan = true;
-        });
+        connect(timer1.get(), &QTimer::timeout, this, [&] { ++ticks; });
+        QTimer::singleShot(20, this, [&] { innerRan = link->Delay(10) == WaitResult::Done; });
         QCOMPARE(link->Delay(2000), WaitResult::Done);
-        QVERIFY(innerRan);
-        // One tick, the inner delay's, ended both: the outer one never waited out its own interval.
-        QCOMPARE(ticks, 1);
-        QCOMPARE(timer1->interval(), 10);
-        QVERIFY(!timer1->isActive());
+        QVERIFY(innerRan && ticks == 1 && timer1->interval() == 10 && !timer1->isActive());
     }
 
     void cancelEndsEveryWait() {
-        openLink();
+        QVERIFY(link->OpenPrinterPort().ok);
         QTimer::singleShot(30, this, [&] { link->cancelWaits(); });
         QCOMPARE(link->ReadReplyByte(), std::nullopt);
         QVERIFY(!link->isWaiting());
@@ -228,6 +198,54 @@ private slots:
         QCOMPARE(result.reason.contains("sudo adduser"), !permitted);
         QCOMPARE(link->ReadReplyByte(), std::nullopt); // nothing to wait for on a closed port
         QVERIFY(link->portFailureText(result.reason).contains("COM" + QString::number(port)));
+    }
+
+    // A closed port is held a moment so that the monitor's next tick finds it its own: closed for the
+    // program meanwhile (what arrives is lost), taken for another program, and the next open is the device
+    // and the settings asked for, never the held ones.
+    void heldPortReopens_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("same device and settings") << "none";
+        QTest::newRow("another speed") << "speed";
+        QTest::newRow("the port now leads to another device") << "device";
+    }
+    void heldPortReopens() {
+        QFETCH(QString, change);
+        comm->setCommPort(3);
+        QVERIFY(comm->open().ok);
+        comm->close();
+        QVERIFY(!comm->portOpen() && !comm->output("x"));
+        MSComm another;
+        another.setCommPort(3);
+        QVERIFY(!another.open().ok);
+        pty->write("late");
+        QTest::qWait(20);
+        RawPty other;
+        if (change == "speed") comm->setSettings("57600,N,8,1");
+        if (change == "device") folder->setPort(3, other.slavePath());
+        QVERIFY(comm->open().ok && comm->output("b"));
+        QCOMPARE(comm->baudRate(), change == "speed" ? 57600 : 9600);
+        QCOMPARE((change == "device" ? other : *pty).readAll(), QByteArray("b"));
+        QCOMPARE(comm->inBufferCount(), 0);
+        pty->write("c");
+        QTRY_COMPARE(comm->inBufferCount(), change == "device" ? 0 : 1);
+        comm->close();
+        QTRY_VERIFY_WITH_TIMEOUT(another.open().ok, 2000); // free once the hold ends
+    }
+
+    void deviceVanishingWhileHeldIsNoLoss() {
+        QSignalSpy lost(comm.get(), &MSComm::deviceLost);
+        comm->setCommPort(3);
+        QVERIFY(comm->open().ok);
+        comm->close();
+        pty->closeMaster();
+        folder->setPort(3, QString());
+        QTest::qWait(50);
+        QVERIFY(lost.isEmpty() && !comm->open().ok); // the program had closed it: nothing to tell
+        RawPty back;
+        folder->setPort(3, back.slavePath());
+        QVERIFY(comm->open().ok && comm->output("d"));
+        QCOMPARE(back.readAll(), QByteArray("d"));
     }
 };
 

@@ -1,6 +1,6 @@
-// Every window as built against its layout table. The expectations come from the tables; only what the
-// tables cannot vouch for themselves (twips to pixels, shared titles, the two blanks of the captions,
-// picture sizes) is written out here.
+// Every window as built against its layout table: places, containers, fonts, colours, tab order and what
+// a screen reader hears come from the tables; what the user reads (titles, captions with their two blanks,
+// icons, client sizes) and the pictures' sizes are written out here.
 #include "support/bench.h"
 
 #include "calibration/step3.h"
@@ -68,80 +68,91 @@ private slots:
     void init() { m_bench = std::make_unique<Bench>(); }
     void cleanup() { m_bench.reset(); }
 
-    void twipsToPixels_data();
     void twipsToPixels();
     void window_data();
     void window();
-    void titlesAndCaptions();
-    void pictures_data();
     void pictures();
 
 private:
     std::unique_ptr<Bench> m_bench;
 };
 
-void TstLayouts::twipsToPixels_data() {
-    QTest::addColumn<int>("twips");
-    QTest::addColumn<int>("pixels");
-    QTest::newRow("exact") << 1575 << 105;
-    QTest::newRow("two thirds of a pixel rounds up") << 2350 << 157;
-    QTest::newRow("one third of a pixel rounds down") << 3485 << 232;
-}
-
+// A third of a pixel rounds down, two thirds round up.
 void TstLayouts::twipsToPixels() {
-    QFETCH(int, twips);
-    QFETCH(int, pixels);
-    QCOMPARE(Layout::toPixels(twips), pixels);
+    QCOMPARE((QList<int>{Layout::toPixels(1575), Layout::toPixels(2350), Layout::toPixels(3485)}),
+             (QList<int>{105, 157, 232}));
 }
 
 void TstLayouts::window_data() {
-    QTest::addColumn<QString>("name");
-    for (const Layout::Window* w : Layout::allWindows())
-        QTest::newRow(qPrintable(w->name)) << w->name;
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("icon");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QString>("captions"); // what the user reads, in the table's order
+    const QString step1 = "Step 1: Detection of the printer",
+                  step3 = "Step 3: Calibration of the opto-sensor";
+    const QString moves = "|Exit|<--  Back|Next  -->";
+    QTest::newRow("SplashScreen") << ""
+                                  << "" << QSize(378, 281) << "";
+    QTest::newRow("Step1") << step1 << "a" << QSize(365, 312) << "Exit|Manual Detection|Start";
+    QTest::newRow("PortSelection") << step1 << "b" << QSize(361, 312)
+                                   << "Serial Port|COM 1|COM 2|COM 3|COM 4|COM 5|COM 6|Baudrate:|Handshake:|"
+                                      "Detect Printer" +
+                                          moves;
+    QTest::newRow("Step2") << "Step 2: Opto-sensor selection"
+                           << "a" << QSize(359, 310)
+                           << "Optosensor selection|Printer opto-sensor|Near End Of Paper opto-sensor|Action "
+                              "selection|Monitor the opto-sensor|Calibrate the opto-sensor" +
+                                  moves + "|Help";
+    QTest::newRow("ChanReflectModeFrm")
+        << step3 << "a" << QSize(363, 310) << "Reflective|Transmitive" + moves;
+    QTest::newRow("Step3") << step3 << "a" << QSize(359, 310) << "Exit|<--  Back|Calibrate";
+    QTest::newRow("MonitorFrm") << "Monitoring the opto-sensors"
+                                << "a" << QSize(359, 310) << "Exit|<--  Back|Check Parameters";
+    QTest::newRow("PrintParam")
+        << "Printer opto parameters"
+        << "" << QSize(210, 95)
+        << "Opto Type|Black Level|Mark Level|Paper Level|Paper Threshold|Mark Threshold";
+    QTest::newRow("HelpFrm") << "Help"
+                             << "c" << QSize(365, 312) << "Close Help";
 }
 
 // Client size, frame, title, icon, placement, every element and the tab order.
 void TstLayouts::window() {
-    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(QString, icon);
+    QFETCH(QSize, client);
+    QFETCH(QString, captions);
+    const QString name = QString::fromLatin1(QTest::currentDataTag());
     const std::unique_ptr<Page> page = construct(m_bench->wizard(), name);
     const Layout::Window& table = page->layoutTable();
-    QCOMPARE(page->objectName(), table.name);
-    QCOMPARE(page->windowTitle(), table.title);
-    const QSize client(Layout::toPixels(table.clientWidth), Layout::toPixels(table.clientHeight));
-    QCOMPARE(page->size(), client);
-    QCOMPARE(page->minimumSize(), client);
-    QCOMPARE(page->maximumSize(), client);
-
+    QCOMPARE(page->objectName(), name);
+    QCOMPARE(page->windowTitle(), title);
+    QVERIFY(page->size() == client && page->minimumSize() == client && page->maximumSize() == client);
     const Qt::WindowFlags flags = page->windowFlags();
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     const QMap<Layout::WindowFrame, Qt::WindowType> types{{Layout::WindowFrame::FixedSingle, Qt::Window},
                                                           {Layout::WindowFrame::FixedDialog, Qt::Dialog},
                                                           {Layout::WindowFrame::ToolWindow, Qt::Tool}};
-    if (table.frame == Layout::WindowFrame::None) {
+    if (table.frame == Layout::WindowFrame::None)
         QVERIFY(flags & Qt::FramelessWindowHint);
-    } else {
-        QCOMPARE(page->windowType(), types.value(table.frame));
-        QVERIFY(flags & Qt::WindowCloseButtonHint);
-    }
-
-    if (table.icon.isEmpty())
-        QVERIFY(page->windowIcon().isNull());
     else
-        QCOMPARE(page->windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32),
-                 QImage(table.icon).convertToFormat(QImage::Format_ARGB32));
+        QVERIFY(page->windowType() == types.value(table.frame) && (flags & Qt::WindowCloseButtonHint));
+    const auto image = [](const QIcon& i) {
+        return i.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+    };
+    QCOMPARE(image(page->windowIcon()), icon.isEmpty() ? QImage() : image(QIcon(":/icon-" + icon + ".png")));
 
-    if (table.centred) {
-        page->show();
-        // Placed before the desktop gives it a frame: its client area is what is centred.
+    page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+    if (table.centred) { // placed before the desktop gives it a frame: its client area is what is centred
         const QPoint offset = page->geometry().center() - page->screen()->availableGeometry().center();
         QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QString::number(offset.manhattanLength())));
     }
 
     // Each element's place, container, caption, font, colours and what a screen reader hears of it.
-    page->show();
-    QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+    QStringList read;
     const QColor windowText = page->palette().color(QPalette::WindowText);
-    for (const Layout::Element& e : page->layoutTable().elements) {
+    for (const Layout::Element& e : table.elements) {
         const QByteArray where = (name + QLatin1Char('.') + e.name).toUtf8();
         if (e.kind == Layout::Kind::Timer) {
             auto* timer = page->findChild<QTimer*>(e.name);
@@ -157,6 +168,9 @@ void TstLayouts::window() {
                                       Layout::toPixels(e.width), Layout::toPixels(e.height)));
         QAccessibleInterface* access = QAccessible::queryAccessibleInterface(w);
         QVERIFY2(access, where);
+        const QString caption =
+            e.kind == Layout::Kind::PictureButton ? access->text(QAccessible::Name) : captionOf(w);
+        if (!caption.isEmpty()) read << caption;
 
         switch (e.kind) {
         case Layout::Kind::Option: {
@@ -164,23 +178,17 @@ void TstLayouts::window() {
             QCOMPARE(access->role(), QAccessible::RadioButton);
             access->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
             QStringList selected;
-            for (const Layout::Element& other : page->layoutTable().elements)
+            for (const Layout::Element& other : table.elements)
                 if (other.kind == e.kind &&
                     (e.choice.isEmpty() ? other.container == e.container : other.choice == e.choice) &&
                     page->findChild<QAbstractButton*>(other.name)->isChecked())
                     selected << other.name;
             QCOMPARE(selected, QStringList{e.name});
-            Q_FALLTHROUGH();
-        }
-        case Layout::Kind::Label:
-        case Layout::Kind::Button:
-        case Layout::Kind::Frame:
-            QCOMPARE(captionOf(w), e.caption);
             break;
+        }
         case Layout::Kind::PictureButton: {
             auto* button = qobject_cast<QAbstractButton*>(w);
             QVERIFY2(button && button->text().isEmpty() && !button->icon().isNull(), where);
-            QCOMPARE(access->text(QAccessible::Name), e.caption);
             QCOMPARE(button->iconSize(), QImage(e.picture).size());
             break;
         }
@@ -209,8 +217,7 @@ void TstLayouts::window() {
 
         if (!e.fontFamily.isEmpty()) {
             const QFontInfo font(w->font());
-            QVERIFY2(font.bold(), where);
-            QCOMPARE(font.pointSizeF(), e.fontPointSize);
+            QVERIFY2(font.bold() && font.pointSizeF() == e.fontPointSize, where);
             // The named face, or the face the system gives for serif where it is missing.
             const QString serif = QFontInfo(QFont(QStringLiteral("serif"))).family();
             QVERIFY2(font.family() == e.fontFamily || font.family() == serif, qPrintable(font.family()));
@@ -223,24 +230,23 @@ void TstLayouts::window() {
             QCOMPARE(image.pixelColor(1, 1), e.background);
             QCOMPARE(image.pixelColor(image.width() - 2, image.height() - 2), e.background);
         }
-        if (e.foreground.isValid() && !captionOf(w).isEmpty() && e.foreground != windowText) {
+        if (e.foreground.isValid() && !caption.isEmpty() && e.foreground != windowText) {
             // Small antialiased glyphs rarely reach the colour itself, but their strokes are of its hue.
             const int tinted = countPixels(image, [&](const QColor& c) {
                 return c.hsvSaturation() > 80 && qAbs(c.hsvHue() - e.foreground.hsvHue()) < 20;
             });
             QVERIFY2(tinted > 10, where);
         }
-        if (!e.container.isEmpty() && !e.foreground.isValid() && !captionOf(w).isEmpty()) {
-            const QColor inherited = page->layoutTable().element(e.container)->foreground;
-            if (inherited.isValid())
-                QVERIFY2(countPixels(image, [&](const QColor& c) { return c.rgb() == inherited.rgb(); }) == 0,
-                         where);
-        }
+        const QColor inherited = e.container.isEmpty() ? QColor() : table.element(e.container)->foreground;
+        if (inherited.isValid() && !e.foreground.isValid() && !caption.isEmpty())
+            QVERIFY2(countPixels(image, [&](const QColor& c) { return c.rgb() == inherited.rgb(); }) == 0,
+                     where);
     }
+    QCOMPARE(read.join('|'), captions);
 
     // The order among the elements that take the focus; the others hold places that Tab never visits.
     QList<const Layout::Element*> ordered;
-    for (const Layout::Element& e : page->layoutTable().elements) {
+    for (const Layout::Element& e : table.elements) {
         auto* w = e.kind == Layout::Kind::Timer ? nullptr : page->findChild<QWidget*>(e.name);
         if (e.tab >= 0 && w && (w->focusPolicy() & Qt::TabFocus)) ordered << &e;
     }
@@ -256,51 +262,17 @@ void TstLayouts::window() {
     QCOMPARE(chain, expected);
 }
 
-// Two titles are shared by two windows each, no other is; the captions that move the wizard keep two
-// blanks between word and arrow on every page; five windows share the first of three icons.
-void TstLayouts::titlesAndCaptions() {
-    QMap<QString, QStringList> windowsByTitle;
-    int back = 0, next = 0, sharingA = 0;
-    for (const Layout::Window* table : Layout::allWindows()) {
-        const std::unique_ptr<Page> page = construct(m_bench->wizard(), table->name);
-        if (!page->windowTitle().isEmpty()) windowsByTitle[page->windowTitle()] << page->objectName();
-        if (auto* button = page->findChild<QAbstractButton*>("Back"))
-            back += button->text() == QStringLiteral("<--  Back");
-        if (auto* button = page->findChild<QAbstractButton*>("Next"))
-            next += button->text() == QStringLiteral("Next  -->");
-        if (auto* button = page->findChild<QAbstractButton*>("Exit"))
-            QCOMPARE(button->text(), QStringLiteral("Exit"));
-        sharingA += table->icon == ":/icon-a.png";
-    }
-    QCOMPARE(back, 5);
-    QCOMPARE(next, 3);
-    QCOMPARE(sharingA, 5);
-    const QImage a(":/icon-a.png"), b(":/icon-b.png"), c(":/icon-c.png");
-    QVERIFY(a != b && b != c && a != c);
-    QCOMPARE(windowsByTitle.take("Step 1: Detection of the printer"),
-             (QStringList{"Step1", "PortSelection"}));
-    QCOMPARE(windowsByTitle.take("Step 3: Calibration of the opto-sensor"),
-             (QStringList{"ChanReflectModeFrm", "Step3"}));
-    for (const QStringList& windows : std::as_const(windowsByTitle))
-        QCOMPARE(windows.size(), 1);
-}
-
-void TstLayouts::pictures_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("splash") << ":/splash.jpg" << QSize(357, 261);
-    QTest::newRow("chart background") << ":/chart-background.jpg" << QSize(343, 247);
-    QTest::newRow("reflective mode") << ":/mode-reflective.png" << QSize(80, 136);
-    QTest::newRow("transmissive mode") << ":/mode-transmissive.png" << QSize(80, 136);
-    QTest::newRow("paper enough") << ":/state-enough.png" << QSize(117, 24);
-    QTest::newRow("near end of paper") << ":/state-neop.png" << QSize(137, 24);
-    QTest::newRow("help button") << ":/help-button.png" << QSize(12, 16);
-}
-
+// The pictures at the size the windows are laid out for, and three icons that tell the windows apart.
 void TstLayouts::pictures() {
-    QFETCH(QString, path);
-    QFETCH(QSize, size);
-    QCOMPARE(QImage(path).size(), size);
+    const QList<std::pair<const char*, QSize>> pictures{
+        {":/splash.jpg", {357, 261}},         {":/chart-background.jpg", {343, 247}},
+        {":/mode-reflective.png", {80, 136}}, {":/mode-transmissive.png", {80, 136}},
+        {":/state-enough.png", {117, 24}},    {":/state-neop.png", {137, 24}},
+        {":/help-button.png", {12, 16}}};
+    for (const auto& [path, size] : pictures)
+        QVERIFY2(QImage(path).size() == size, path);
+    const QImage a(":/icon-a.png"), b(":/icon-b.png"), c(":/icon-c.png");
+    QVERIFY(!a.isNull() && a != b && b != c && a != c);
 }
 
 QTEST_MAIN(TstLayouts)
