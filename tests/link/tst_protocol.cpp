@@ -59,22 +59,14 @@ private slots:
         QCOMPARE(Protocol::settingsText(speed), speed + ",N,8,1");
     }
 
-    // "This speed with XON/XOFF" in a configuration byte read back (bit 7 is hardware flow, bits 3-6 are
-    // unused), the printer name (the first 16 characters, blanks trimmed) and the opto block byte for byte.
-    void replies() {
+    // "This speed with XON/XOFF" in a configuration byte read back: bit 7 is hardware flow, bits 3-6 unused.
+    void configuration() {
         const auto xon = [](int byte, const char* speed) {
-            return Protocol::configurationMeansXonXoff(byte, speed);
+            return Protocol::configurationMeansXonXoff(quint8(byte), speed);
         };
         QVERIFY(xon(0x06, "57600") && xon(0x05, "38400") && xon(0x05, "28800") && xon(0x7B, "9600"));
         QVERIFY(!xon(0x86, "57600") && !xon(0x05, "57600"));
         QCOMPARE(Protocol::configurationByte(6, 2), quint8(0x86));
-        QCOMPARE(Protocol::printerName("  Receipt Printer 80 mm  v2.11 "), QString("Receipt Printe"));
-        QCOMPARE(Protocol::printerName("\tX "), QString("\tX"));
-        QCOMPARE(Protocol::printerName("   "), QString());
-        const OptoParameterBlock b = Protocol::optoParameters(QByteArray::fromHex("ff00807f1001ee"));
-        QCOMPARE((QList<int>{b.optoType, b.blackLevel, b.markLevel, b.paperLevel, b.paperThreshold,
-                             b.markThreshold}),
-                 (QList<int>{255, 0, 128, 127, 16, 1}));
     }
 };
 

@@ -1,25 +1,68 @@
-// The page frame: the splash at start, what each close box does, ending the program, the help window
-// beside the pages, the help page each window shows and where help pages are read from.
+// Every window of the wizard as built from its layout table (places, containers, colours, tab order and
+// what a screen reader hears come from the tables; what the user reads is written out here), and how the
+// frame treats the windows: the splash at start, the close boxes, Exit, the help window and help pages.
 #include "support/bench.h"
 #include "support/sensorsteps.h"
 
+#include "calibration/step3.h"
+#include "detection/portselection.h"
+#include "detection/step1.h"
 #include "link/link.h"
+#include "monitor/monitorfrm.h"
+#include "monitor/printparam.h"
+#include "sensor/chanreflectmodefrm.h"
 #include "sensor/step2.h"
 #include "shell/helpfrm.h"
 #include "shell/helppane.h"
 #include "shell/splashscreen.h"
 #include "wizard/wizard.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QMetaEnum>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+#include <map>
+
 Q_DECLARE_METATYPE(PageId)
 
 namespace {
+
+// The window as its page class builds it, before its Form_Load changes anything.
+template <class T> Page* make(Wizard& wizard) {
+    return new T(wizard);
+}
+const QMap<QString, Page* (*)(Wizard&)> kConstruct{{"SplashScreen", make<SplashScreen>},
+                                                   {"Step1", make<Step1>},
+                                                   {"PortSelection", make<PortSelection>},
+                                                   {"Step2", make<Step2>},
+                                                   {"ChanReflectModeFrm", make<ChanReflectModeFrm>},
+                                                   {"Step3", make<Step3>},
+                                                   {"MonitorFrm", make<MonitorFrm>},
+                                                   {"PrintParam", make<PrintParam>},
+                                                   {"HelpFrm", make<HelpFrm>}};
+
+QString captionOf(const QWidget* w) {
+    if (auto* label = qobject_cast<const QLabel*>(w)) return label->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(w)) return button->text();
+    if (auto* frame = qobject_cast<const QGroupBox*>(w)) return frame->title();
+    return {};
+}
+
+int countPixels(const QImage& image, const std::function<bool(const QColor&)>& match) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += match(image.pixelColor(x, y)) ? 1 : 0;
+    return count;
+}
 
 QList<QWidget*> visibleWindows() {
     QList<QWidget*> list;
@@ -51,14 +94,138 @@ private slots:
     }
     void cleanup() { m_bench.reset(); }
 
+    // A third of a pixel rounds down, two thirds round up.
+    void twipsToPixels() {
+        QCOMPARE((QList<int>{Layout::toPixels(1575), Layout::toPixels(2350), Layout::toPixels(3485)}),
+                 (QList<int>{105, 157, 232}));
+    }
+
+    // What the user sees of each window: its kind, title, icon, client size and every caption in the
+    // table's order (a picture button's is what a screen reader says).
+    void window_data() {
+        QTest::addColumn<QString>("seen");
+        const QString step1 = "Window, Step 1: Detection of the printer", moves = "|Exit|<--  Back|Next  -->";
+        const QString step3 = ", Step 3: Calibration of the opto-sensor [a]";
+        QTest::newRow("SplashScreen") << "SplashScreen,  [] 378x281: ";
+        QTest::newRow("Step1") << step1 + " [a] 365x312: Exit|Manual Detection|Start";
+        QTest::newRow("PortSelection") << step1 +
+                                              " [b] 361x312: Serial Port|COM 1|COM 2|COM 3|COM 4|COM 5|"
+                                              "COM 6|Baudrate:|Handshake:|Detect Printer" +
+                                              moves;
+        QTest::newRow("Step2") << "Window, Step 2: Opto-sensor selection [a] 359x310: Optosensor selection|"
+                                  "Printer opto-sensor|Near End Of Paper opto-sensor|Action selection|"
+                                  "Monitor the opto-sensor|Calibrate the opto-sensor" +
+                                      moves + "|Help";
+        QTest::newRow("ChanReflectModeFrm") << "Dialog" + step3 + " 363x310: Reflective|Transmitive" + moves;
+        QTest::newRow("Step3") << "Window" + step3 + " 359x310: Exit|<--  Back|Calibrate";
+        QTest::newRow("MonitorFrm") << "Window, Monitoring the opto-sensors [a] 359x310: Exit|<--  Back|"
+                                       "Check Parameters";
+        QTest::newRow("PrintParam") << "Tool, Printer opto parameters [] 210x95: Opto Type|Black Level|"
+                                       "Mark Level|Paper Level|Paper Threshold|Mark Threshold";
+        QTest::newRow("HelpFrm") << "Dialog, Help [c] 365x312: Close Help";
+    }
+    // The window as built from its table: fixed size, frame, placement, every element and the tab order.
+    void window() {
+        QFETCH(QString, seen);
+        const QString name = QString::fromLatin1(QTest::currentDataTag());
+        const std::unique_ptr<Page> page(kConstruct.value(name)(wizard()));
+        const Layout::Window& table = page->layoutTable();
+        QCOMPARE(page->objectName(), name);
+        QVERIFY(page->minimumSize() == page->size() && page->maximumSize() == page->size());
+        const Qt::WindowFlags flags = page->windowFlags();
+        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(flags & (table.frame == Layout::WindowFrame::None ? Qt::FramelessWindowHint
+                                                                  : Qt::WindowCloseButtonHint));
+        const auto image = [](const QIcon& i) { return i.pixmap(32, 32).toImage(); };
+        QString icon;
+        for (const QString letter : {"a", "b", "c"})
+            if (!page->windowIcon().isNull() &&
+                image(page->windowIcon()) == image(QIcon(":/icon-" + letter + ".png")))
+                icon += letter;
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+
+        QStringList read;
+        std::map<int, QString> focusOrder;
+        const QColor windowText = page->palette().color(QPalette::WindowText);
+        for (const Layout::Element& e : table.elements) {
+            const QByteArray where = (name + QLatin1Char('.') + e.name).toUtf8();
+            auto* w = page->findChild<QWidget*>(e.name);
+            if (e.kind == Layout::Kind::Timer) continue;
+            QVERIFY2(w && w->parentWidget() ==
+                              (e.container.isEmpty() ? page.get() : page->findChild<QWidget*>(e.container)),
+                     where);
+            QCOMPARE(w->geometry(), QRect(Layout::toPixels(e.left), Layout::toPixels(e.top),
+                                          Layout::toPixels(e.width), Layout::toPixels(e.height)));
+            QAccessibleInterface* access = QAccessible::queryAccessibleInterface(w);
+            const QString caption =
+                e.kind == Layout::Kind::PictureButton ? access->text(QAccessible::Name) : captionOf(w);
+            if (!caption.isEmpty()) read << caption;
+            if (e.tab >= 0 && (w->focusPolicy() & Qt::TabFocus)) focusOrder[e.tab] = e.name;
+
+            if (e.kind == Layout::Kind::Option) {
+                // A radio button to a screen reader; its toggle action selects it alone in its choice.
+                QCOMPARE(access->role(), QAccessible::RadioButton);
+                access->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+                QStringList selected;
+                for (const Layout::Element& other : table.elements)
+                    if (other.kind == e.kind &&
+                        (e.choice.isEmpty() ? other.container == e.container : other.choice == e.choice) &&
+                        page->findChild<QAbstractButton*>(other.name)->isChecked())
+                        selected << other.name;
+                QCOMPARE(selected, QStringList{e.name});
+            }
+            if (auto* list = qobject_cast<QComboBox*>(w)) { // a list of its own entries, named by its label
+                QVERIFY2(!list->isEditable() && !access->relations(QAccessible::Label).isEmpty(), where);
+            }
+            // Backgrounds fill the element, a coloured caption is drawn in its colour, and elements inside a
+            // coloured container keep the window's text colour.
+            const QImage grab = w->grab().toImage();
+            if (e.background.isValid() && e.kind == Layout::Kind::Label) {
+                QCOMPARE(grab.pixelColor(1, 1), e.background);
+                QCOMPARE(grab.pixelColor(grab.width() - 2, grab.height() - 2), e.background);
+            }
+            if (e.foreground.isValid() && !caption.isEmpty() && e.foreground != windowText) {
+                // Small antialiased glyphs rarely reach the colour itself, but their strokes are of its hue.
+                QVERIFY2(countPixels(grab,
+                                     [&](const QColor& c) {
+                                         return c.hsvSaturation() > 80 &&
+                                                qAbs(c.hsvHue() - e.foreground.hsvHue()) < 20;
+                                     }) > 10,
+                         where);
+            }
+            const QColor inherited =
+                e.container.isEmpty() ? QColor() : table.element(e.container)->foreground;
+            if (inherited.isValid() && !e.foreground.isValid() && !caption.isEmpty())
+                QVERIFY2(countPixels(grab, [&](const QColor& c) { return c.rgb() == inherited.rgb(); }) == 0,
+                         where);
+        }
+        QCOMPARE(QString("%1, %2 [%3] %4x%5: %6")
+                     .arg(QMetaEnum::fromType<Qt::WindowType>().valueToKey(page->windowType()),
+                          page->windowTitle(), icon)
+                     .arg(page->width())
+                     .arg(page->height())
+                     .arg(read.join('|')),
+                 seen);
+
+        // The elements that take the focus in the table's order; the others hold places Tab never visits.
+        QStringList expected, chain;
+        for (const auto& [tab, element] : focusOrder)
+            expected << element;
+        for (QWidget* w = page->nextInFocusChain(); w != page.get(); w = w->nextInFocusChain())
+            if (expected.contains(w->objectName()) && !chain.contains(w->objectName()))
+                chain << w->objectName();
+        QCOMPARE(chain, expected);
+    }
+
     // The splash alone, centred, deaf to every input, for a second and a half; then Step1 alone, loaded as
     // it was shown. Ended meanwhile, the program shows no page afterwards.
-    void splashHandsOverToStep1_data() {
+    void splash_data() {
         QTest::addColumn<bool>("ended");
-        QTest::newRow("hands over") << false;
+        QTest::newRow("hands over to Step1") << false;
         QTest::newRow("ended before its time") << true;
     }
-    void splashHandsOverToStep1() {
+    void splash() {
         QFETCH(bool, ended);
         m_bench.reset();
         m_bench = std::make_unique<Bench>();
@@ -95,24 +262,20 @@ private slots:
     // shows no more, and the next use loads a fresh one.
     void closeBox_data() {
         QTest::addColumn<PageId>("window");
-        QTest::addColumn<bool>("ends");
-        QTest::addColumn<bool>("backToStep2");
-        QTest::addColumn<bool>("cancels");
-        QTest::newRow("Step1 ends the program") << PageId::Step1 << true << false << true;
-        QTest::newRow("PortSelection ends the program") << PageId::PortSelection << true << false << true;
-        QTest::newRow("Step2 ends the program") << PageId::Step2 << true << false << true;
-        QTest::newRow("ChanReflectModeFrm ends the program")
-            << PageId::ChanReflectModeFrm << true << false << true;
-        QTest::newRow("Step3 goes back to Step2") << PageId::Step3 << false << true << true;
-        QTest::newRow("MonitorFrm goes back to Step2") << PageId::MonitorFrm << false << true << true;
-        QTest::newRow("PrintParam closes, the wait goes on") << PageId::PrintParam << false << false << false;
-        QTest::newRow("HelpFrm closes, the wait goes on") << PageId::HelpFrm << false << false << false;
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("Step1") << PageId::Step1 << "ends the program";
+        QTest::newRow("PortSelection") << PageId::PortSelection << "ends the program";
+        QTest::newRow("Step2") << PageId::Step2 << "ends the program";
+        QTest::newRow("ChanReflectModeFrm") << PageId::ChanReflectModeFrm << "ends the program";
+        QTest::newRow("Step3") << PageId::Step3 << "back to Step2";
+        QTest::newRow("MonitorFrm") << PageId::MonitorFrm << "back to Step2";
+        QTest::newRow("PrintParam") << PageId::PrintParam << "closes beside the wait";
+        QTest::newRow("HelpFrm") << PageId::HelpFrm << "closes beside the wait";
     }
     void closeBox() {
         QFETCH(PageId, window);
-        QFETCH(bool, ends);
-        QFETCH(bool, backToStep2);
-        QFETCH(bool, cancels);
+        QFETCH(QString, outcome);
+        const bool ends = outcome == "ends the program", cancels = outcome != "closes beside the wait";
         if (!ends) wizard().step2().hide();
         QPointer<Page> page = &open(window);
         QTimer::singleShot(20, page, [page] { page->close(); });
@@ -124,7 +287,7 @@ private slots:
             return;
         }
         QVERIFY(page && page->isUnloaded() && !page->isVisible());
-        QCOMPARE(wizard().step2().isVisible(), backToStep2);
+        QCOMPARE(wizard().step2().isVisible(), outcome == "back to Step2");
         page->show(); // as a handler that waited may do
         QVERIFY(!page->isVisible());
         QTRY_VERIFY(page.isNull());
@@ -161,54 +324,44 @@ private slots:
         step2.activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), &step2);
         click(step2, "HelpButton");
-        QCOMPARE(wizard().loadedHelpFrm(), help.data());
-        QCOMPARE(help->helpPane()->currentPath(), wizard().state().HelpDir + "Help1.html");
+        QVERIFY(wizard().loadedHelpFrm() == help && help->helpPane()->currentPath().endsWith("/Help1.html"));
         QTRY_COMPARE(QApplication::activeWindow(), help.data());
         QCOMPARE(visibleWindows().size(), 2);
         click(*help, "Close");
-        QVERIFY(!help->isVisible() && !wizard().loadedHelpFrm());
-        QTRY_VERIFY(help.isNull());
+        QTRY_VERIFY(help.isNull() && !wizard().loadedHelpFrm());
         click(step2, "HelpButton");
         QVERIFY(wizard().loadedHelpFrm() && wizard().loadedHelpFrm()->isVisible() && !m_bench->ended());
     }
 
-    // Every help page of the help folder reads as a page, and the window that opens on it shows it.
+    // Every help page of the help folder reads as a page, and the window that opens on it (-1 for none)
+    // shows it; Step3 opens on the page of the sensor chosen.
     void helpPages_data() {
-        QTest::addColumn<QString>("window");
-        for (const auto& [file, window] :
-             QList<std::pair<const char*, const char*>>{{"Step1.html", "Step1"},
-                                                        {"Step1bis.html", "PortSelection"},
-                                                        {"Step2.html", "Step2"},
-                                                        {"RefMode.html", "ChanReflectModeFrm"},
-                                                        {"Step3Printer.html", "Step3 printer"},
-                                                        {"Step3NEOP.html", "Step3 near end"},
-                                                        {"Help1.html", "HelpFrm"},
-                                                        {"Step1NotFound.html", ""},
-                                                        {"Step3NEOPCal.html", ""},
-                                                        {"Step3PrinterCal.html", ""},
-                                                        {"Congratulation.html", ""}})
-            QTest::newRow(file) << QString(window);
+        QTest::addColumn<int>("window");
+        QTest::newRow("Step1.html") << int(PageId::Step1);
+        QTest::newRow("Step1bis.html") << int(PageId::PortSelection);
+        QTest::newRow("Step2.html") << int(PageId::Step2);
+        QTest::newRow("RefMode.html") << int(PageId::ChanReflectModeFrm);
+        QTest::newRow("Step3Printer.html") << int(PageId::Step3);
+        QTest::newRow("Step3NEOP.html") << int(PageId::Step3);
+        QTest::newRow("Help1.html") << int(PageId::HelpFrm);
+        for (const char* file :
+             {"Step1NotFound.html", "Step3NEOPCal.html", "Step3PrinterCal.html", "Congratulation.html"})
+            QTest::newRow(file) << -1;
     }
     void helpPages() {
-        QFETCH(QString, window);
+        QFETCH(int, window);
         const QString file = wizard().state().HelpDir + QTest::currentDataTag();
         HelpPane pane;
         pane.Navigate(file);
         QVERIFY(!pane.showsMissingFile() && !pane.documentTitle().isEmpty() &&
                 pane.toPlainText().size() > 100);
-        const bool printer = window == "Step3 printer";
-        if (window.startsWith("Step3"))
+        const bool nearEnd = file.endsWith("Step3NEOP.html");
+        if (window == int(PageId::Step3))
             SensorSteps::choose(*m_bench,
-                                printer ? SensorSteps::Sensor::Printer : SensorSteps::Sensor::NearEnd,
+                                nearEnd ? SensorSteps::Sensor::NearEnd : SensorSteps::Sensor::Printer,
                                 SensorSteps::Action::Calibrate);
-        if (window == "HelpFrm") click(wizard().step2(), "HelpButton");
-        const QMap<QString, PageId> pages{{"Step1", PageId::Step1},
-                                          {"PortSelection", PageId::PortSelection},
-                                          {"Step2", PageId::Step2},
-                                          {"ChanReflectModeFrm", PageId::ChanReflectModeFrm},
-                                          {"HelpFrm", PageId::HelpFrm}};
-        if (!window.isEmpty())
-            QCOMPARE(open(pages.value(window, PageId::Step3)).helpPane()->currentPath(), file);
+        if (window == int(PageId::HelpFrm)) click(wizard().step2(), "HelpButton");
+        if (window >= 0) QCOMPARE(open(PageId(window)).helpPane()->currentPath(), file);
     }
 
     // A page missing from the working directory comes from the installed folder beside the program
