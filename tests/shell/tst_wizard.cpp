@@ -57,9 +57,8 @@ int countPixels(const QImage& image, const QColor& colour, bool hueOnly) {
 }
 
 QList<QWidget*> visibleWindows() {
-    QList<QWidget*> list;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible()) list << w;
+    QList<QWidget*> list = QApplication::topLevelWidgets();
+    list.removeIf([](QWidget* w) { return !w->isVisible(); });
     return list;
 }
 
@@ -121,7 +120,6 @@ private slots:
     void window() {
         QFETCH(Make, make);
         QFETCH(QString, seen);
-        const QString name = QString::fromLatin1(QTest::currentDataTag());
         const std::unique_ptr<Page> page(make(wizard()));
         const Layout::Window& table = page->layoutTable();
         QVERIFY(page->minimumSize() == page->size() && page->maximumSize() == page->size());
@@ -136,13 +134,14 @@ private slots:
                 image(page->windowIcon()) == image(QIcon(":/icon-" + letter + ".png")))
                 icon += letter;
         page->show();
-        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        page->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(page.get()));
 
         QStringList read;
         std::map<int, QString> focusOrder;
         const QColor windowText = page->palette().color(QPalette::WindowText);
         for (const Layout::Element& e : table.elements) {
-            const QByteArray where = (name + QLatin1Char('.') + e.name).toUtf8();
+            const QByteArray where = QTest::currentDataTag() + ('.' + e.name).toUtf8();
             auto* w = page->findChild<QWidget*>(e.name);
             if (e.kind == Layout::Kind::Timer) continue;
             QVERIFY2(w && w->parentWidget() ==
@@ -167,6 +166,12 @@ private slots:
                         page->findChild<QAbstractButton*>(other.name)->isChecked())
                         selected << other.name;
                 QCOMPARE(selected, QStringList{e.name});
+                // An arrow key moves the choice on to an option beside it, in another frame too.
+                w->setFocus();
+                auto* option = static_cast<QAbstractButton*>(w);
+                for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Left, Qt::Key_Down, Qt::Key_Up})
+                    if (option->isChecked()) QTest::keyClick(w, key);
+                QVERIFY2(!option->isChecked(), where);
             }
             if (auto* list = qobject_cast<QComboBox*>(w)) { // a list of its own entries, named by its label
                 QVERIFY2(!list->isEditable() && !access->relations(QAccessible::Label).isEmpty(), where);
@@ -278,10 +283,9 @@ private slots:
         QCOMPARE(m_bench->ended(), ends);
         QVERIFY(!ends || (!wizard().state().PortIsOpen && visibleWindows().isEmpty()));
         if (ends) return;
-        QVERIFY(page && page->isUnloaded() && !page->isVisible());
         QCOMPARE(wizard().step2().isVisible(), outcome == "back to Step2");
         page->show(); // as a handler that waited may do
-        QVERIFY(!page->isVisible());
+        QVERIFY(page->isUnloaded() && !page->isVisible());
         QTRY_VERIFY(page.isNull());
         QVERIFY(open(window).isVisible());
     }
@@ -299,7 +303,6 @@ private slots:
         QVERIFY(wizard().loadedHelpFrm() == help);
         QCOMPARE(help->helpPane()->currentPath(), wizard().state().HelpDir + "Help1.html");
         QTRY_COMPARE(QApplication::activeWindow(), help.data());
-        QCOMPARE(visibleWindows().size(), 2);
         help->control<QPushButton>("Close")->click();
         QTRY_VERIFY(help.isNull() && !wizard().loadedHelpFrm());
         step2.control<QPushButton>("HelpButton")->click();
@@ -346,7 +349,6 @@ private slots:
             qScopeGuard([&] { QFile::remove(installed + "/Extra.html") && QDir().rmpath(installed); });
         HelpPane pane;
         pane.Navigate(asked);
-        QVERIFY(pane.showsMissingFile());
         QCOMPARE(pane.toPlainText(), "Help page not found: " + asked);
         for (const QString& folder : {installed, working.path(), working.path() + "/./"}) {
             QFile page(folder + "/Extra.html");

@@ -76,7 +76,6 @@ private slots:
             hex("00"));
         row("set mode: no answer", {}, 0, hex("1b6f01"), {});
         row("NUL: no answer", {}, 0, hex("00"), {});
-        row("CAN: no answer", {}, 0, kCan, {});
         row("faster line: silent", {.speed = 38400}, 57600, kStatus + kConfig, {});
         row("28800 for 38400: silent", {.speed = 38400}, 28800, kStatus, {});
         row("port closed: silent", {.speed = 38400}, -1, kStatus, {});
@@ -108,7 +107,6 @@ private slots:
         QTest::newRow("57600 with hardware flow") << 9600 << 0x86 << 57600 << true;
         QTest::newRow("code 5, set up at 28800") << 28800 << 0x05 << 28800 << false;
         QTest::newRow("code 5, set up at 9600") << 9600 << 0x85 << 38400 << true;
-        QTest::newRow("to 115200") << 1200 << 0x07 << 115200 << false;
         QTest::newRow("unused bits ignored") << 9600 << 0x78 << 1200 << false;
     }
     // The rest of the chunk that carries a GS B still travels at the old line speed: heard only when the
