@@ -187,11 +187,11 @@ private slots:
         QVERIFY(line->comm.open().ok);
         line->comm.close();
         QVERIFY(!line->comm.portOpen() && !line->comm.output("x"));
-        MSComm another;
-        another.setCommPort(3);
-        QVERIFY(!another.open().ok);
         line->pty.write("late");
         QTest::qWait(20);
+        MSComm another;
+        another.setCommPort(3);
+        QVERIFY(!another.open().ok); // still taken when the next tick is due
         RawPty other;
         if (change == "speed") line->comm.setSettings("57600,N,8,1");
         if (change == "device") line->folder.setPort(3, other.slavePath());

@@ -190,13 +190,13 @@ private slots:
             if (inherited.isValid() && !e.foreground.isValid() && !caption.isEmpty())
                 QVERIFY2(countPixels(grab, inherited, false) == 0, where);
         }
-        QCOMPARE(QString("%1, %2 [%3] %4x%5: %6")
-                     .arg(QMetaEnum::fromType<Qt::WindowType>().valueToKey(page->windowType()),
-                          page->windowTitle(), icon)
-                     .arg(page->width())
-                     .arg(page->height())
-                     .arg(read.join('|')),
-                 seen);
+        const QString shown = QString("%1, %2 [%3] %4x%5: %6")
+                                  .arg(QMetaEnum::fromType<Qt::WindowType>().valueToKey(page->windowType()),
+                                       page->windowTitle(), icon)
+                                  .arg(page->width())
+                                  .arg(page->height())
+                                  .arg(read.join('|'));
+        QCOMPARE(shown, seen);
 
         // The elements that take the focus in the table's order; the others hold places Tab never visits.
         QStringList expected, chain;
@@ -300,7 +300,6 @@ private slots:
         step2.activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), &step2);
         step2.control<QPushButton>("HelpButton")->click();
-        QVERIFY(wizard().loadedHelpFrm() == help);
         QCOMPARE(help->helpPane()->currentPath(), wizard().state().HelpDir + "Help1.html");
         QTRY_COMPARE(QApplication::activeWindow(), help.data());
         help->control<QPushButton>("Close")->click();
