@@ -296,7 +296,7 @@ private slots:
         const auto [status, value] = w.run(core);
         QVERIFY2(!stuck, "a wait never ended");
         const char got = "DCPNRL"[int(status.outcome)];
-        QVERIFY2(got == expected || (expected == 'R' && got == 'D'), qPrintable(QString("got %1").arg(got)));
+        QVERIFY2(got == expected || (expected == 'R' && got == 'D'), qPrintable(QChar(got) + status.problem));
         if (!w.values.isEmpty() && !w.values[fault].isEmpty()) QCOMPARE(value, w.values[fault]);
         // The caller closes the port after a wait it ended, and keeps it open while paper is in the way.
         if ((got != 'C' || vanish) && got != 'R') QVERIFY(core.portClosed());
