@@ -1,640 +1,457 @@
-// The fault matrix: every place where the wizard waits for the printer, driven through the real pages,
-// with each fault a bench can throw at that wait. Whatever the fault, the program goes on, the technician
-// keeps a way out (Back, Exit or the close box), no port stays open once a page is left, and a device
-// that went away is told in a box naming its port. The detection waits are bounded: there the search or
-// probe must end by itself with the right result.
-#include "faultbench.h"
+// A hostile service bench. The core table hits every wait for the printer with each fault: the wait ends
+// as the table says (a bounded one by itself, one without a limit only from outside), the port is closed,
+// a vanished device is said once naming the port, and the operation works again once the fault is gone.
+// The busy-port table has another program hold the port wherever it is opened. The page table adds what
+// only pages do: the ways out of a silent wait on each waiting page, one box for a lost or refused port,
+// no port held once a page is left.
+#include "calibration/step3.h"
+#include "detection/portselection.h"
+#include "detection/step1.h"
+#include "link/link.h"
+#include "monitor/monitorfrm.h"
+#include "printer/calibration.h"
+#include "printer/detector.h"
+#include "printer/sampler.h"
+#include "printer/sensorsetup.h"
+#include "sensor/chanreflectmodefrm.h"
+#include "sensor/step2.h"
+#include "support/bench.h"
+#include "wizard/wizard.h"
 
-#include "detection/detectionsteps.h"
-#include "monitor/stripchart.h"
-#include "shell/helppane.h"
-#include "support/sensorsteps.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
-using namespace FaultBench;
-using SensorSteps::Action;
-using SensorSteps::Sensor;
+using Printer::Sensor;
 
 namespace {
 
-enum class Wait {
-    Presence,
-    LoaderCheck,
-    Identification,
-    Configuration,
-    Extension,
-    ModeRead,
-    PaperStatus,
-    CalibrationEnd,
-    ParameterBlock,
-    FirstReading,
-    Tick,
-    NearEndTick,
+constexpr int kPort = 3;
+const QByteArray kCancel("\x18"), kPaperStatus("\x1bv"), kIdentification("\x1bI"),
+    kConfiguration("\x1dSf\x1c"), kExtension("\x1bnp"), kOptoParameters("\x1bO"), kCalibrate("\x1dO\x05\x05"),
+    kOptoLevel("\x1do"), kNearEndState("\x1bns");
+
+enum class Fault { Silence, Extra, Short, Slow, Garbage, Vanish, Busy }; // Busy: pages only
+const char* const kFaultNames[]{"silence", "extra bytes", "short", "slow", "random bytes", "vanish"};
+
+// How a fault is dealt to one command.
+struct Dose {
+    int shortBy = 1;  // bytes cut off the end of the reply
+    int slowMs = 300; // how late the reply comes (it never comes when the device goes on hearing the command)
 };
 
-QString waitName(Wait wait) {
-    switch (wait) {
-    case Wait::Presence:
-        return QStringLiteral("presence test");
-    case Wait::LoaderCheck:
-        return QStringLiteral("loader check");
-    case Wait::Identification:
-        return QStringLiteral("identification");
-    case Wait::Configuration:
-        return QStringLiteral("configuration byte");
-    case Wait::Extension:
-        return QStringLiteral("extension check");
-    case Wait::ModeRead:
-        return QStringLiteral("mode read");
-    case Wait::PaperStatus:
-        return QStringLiteral("paper status");
-    case Wait::CalibrationEnd:
-        return QStringLiteral("calibration end");
-    case Wait::ParameterBlock:
-        return QStringLiteral("parameter block");
-    case Wait::FirstReading:
-        return QStringLiteral("first reading");
-    case Wait::Tick:
-        return QStringLiteral("tick readings");
-    case Wait::NearEndTick:
-        return QStringLiteral("near-end tick readings");
+// Runs the action from the event loop `afterMs` after the printer first hears the command; never inside
+// the printer's own read, for the action may wait.
+void whenHeard(Sim::SimulatedPrinter& printer, const QByteArray& command, int afterMs,
+               std::function<void()> action) {
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(&printer, &Sim::SimulatedPrinter::commandReceived, &printer,
+                                   [=, host = &printer](const Sim::TranscriptEntry& entry) {
+                                       if (entry.bytes != command) return;
+                                       QObject::disconnect(*connection);
+                                       QTimer::singleShot(afterMs, host, action);
+                                   });
+}
+
+// From the next time the printer hears the command on. A vanished device is back, sound, 50 ms later.
+void inject(Sim::SimulatedPrinter& printer, Fault fault, const QByteArray& command, Dose dose = {}) {
+    Sim::Faults faults{.onlyFor = command};
+    if (fault == Fault::Silence) faults = {.silentFrom = command};
+    if (fault == Fault::Extra) faults.extraBytes = QByteArray("\x55\x00\xaa", 3);
+    if (fault == Fault::Short) faults.missingBytes = dose.shortBy;
+    if (fault == Fault::Slow) faults.delayMs = dose.slowMs;
+    if (fault == Fault::Garbage) faults.randomReply = true;
+    if (fault == Fault::Vanish) {
+        faults.delayMs = dose.slowMs;
+        whenHeard(printer, command, 0, [&printer] {
+            printer.vanish();
+            QTimer::singleShot(50, &printer, [&printer] {
+                printer.reappear();
+                printer.setFaults({});
+            });
+        });
     }
+    printer.setFaults(faults);
+}
+
+int countOf(const Sim::SimulatedPrinter& printer, const QByteArray& command) {
+    return int(std::count_if(printer.transcript().begin(), printer.transcript().end(),
+                             [&](const Sim::TranscriptEntry& e) { return e.bytes == command; }));
+}
+
+// Another program opening COM3 now (then letting go).
+MSComm::OpenResult openedByAnother() {
+    MSComm other;
+    other.setCommPort(kPort);
+    return other.open();
+}
+
+// The link's settings say the speed and flow control the printer runs with.
+bool agree(const SharedState& state, Sim::SimulatedPrinter& printer) {
+    return state.PrinterSpeed == QString::number(printer.model().speed()) &&
+           state.PrinterHandshake == (printer.model().hardwareFlow() ? 2 : 1);
+}
+
+Sim::PrinterConfig printerAt(int speed = 9600, bool loader = false) {
+    return {.speed = speed, .loaderMode = loader, .calibrationTimeMs = 20};
+}
+
+// The core as veltaro-cli holds it (state, port object, delay timer, link), and a printer on COM3 that
+// detection found at its speed with XON/XOFF.
+struct Core {
+    TestPortFolder ports;
+    SharedState state;
+    MSComm comm;
+    QTimer timer1;
+    Link link{state, comm, timer1};
+    Sim::SimulatedPrinter printer;
+    QStringList lost; // what the link said of devices that failed under it
+    QTimer pace;      // paces nothing: the rows ask for each reading themselves
+    std::unique_ptr<Printer::Sampler> sampler;
+
+    explicit Core(const Sim::PrinterConfig& config) : printer(config) {
+        state.EscChar = QByteArray(1, Protocol::kEsc);
+        state.GsChar = QByteArray(1, Protocol::kGs);
+        state.CanChar = QByteArray(1, Protocol::kCan);
+        state.PrinterPort = kPort;
+        state.PrinterSpeed = QString::number(config.speed);
+        state.PrinterHandshake = 1;
+        printer.attach(ports.path(), kPort);
+        QObject::connect(&link, &Link::portLost, &link, [this](const QString& text) { lost << text; });
+    }
+    bool portClosed() const { return !state.PortIsOpen && !comm.portOpen(); }
+    // The monitor's sampler, the printer switched to its speed; running: past the opening read-out.
+    Printer::Status monitor(Sensor sensor, bool running = false) {
+        sampler = std::make_unique<Printer::Sampler>(link, sensor);
+        const Printer::Status switched = sampler->switchToMonitorSpeed();
+        if (running && switched.ok() && sampler->readOpening().ok()) sampler->start(pace);
+        return switched;
+    }
+};
+
+using Said = std::pair<Printer::Status, QString>; // the outcome, and what was read where a row looks
+
+struct Wait {
+    const char* name;
+    QByteArray command; // whose reply the fault hits
+    Sim::PrinterConfig config;
+    Dose dose;
+    // Per fault, in Fault's order: D done, N no answer, P a port problem, C still waiting when it was
+    // ended from outside (or, the device vanished, ended with nothing to say), R done or refused.
+    const char* outcomes;
+    QStringList values; // what was read, per fault ("": not looked at); extra bytes read as a healthy reply
+    std::function<void(Core&)> prepare;
+    std::function<Said(Core&)> run;
+};
+
+Said probe(Core& core) {
+    const Printer::Detector::Detection found = Printer::Detector(core.link).probe(kPort, "9600", 1);
+    return {found, found.ok() ? found.printer.name + '/' + QString::number(found.printer.handshake) : ""};
+}
+
+const QList<Wait>& waits() {
+    using namespace Printer;
+    using enum Printer::Sensor;
+    const auto search = [](Core& core) {
+        const Detector::Detection found = Detector(core.link).search();
+        return Said{found, found.status};
+    };
+    const QString none = "No printer found", at57600 = "SIM-80 Receipt found on COM 3 at 57600 bauds";
+    const auto calibrate = [](Core& core) { return Said{Calibration(core.link, PrinterOpto).run(), {}}; };
+    const auto opening = [](Core& core) { return Said{core.sampler->readOpening(), {}}; };
+    const auto tick = [](Core& core) { return Said{core.sampler->readSample(), {}}; };
+    const auto monitor = [](Sensor sensor, bool running) {
+        return [=](Core& core) { core.monitor(sensor, running); };
+    };
+    // clang-format off
+    static const QList<Wait> list{
+        // The searches: the printer runs at 57600, below the first speed tried. A lone byte twice is a
+        // printer, whatever its value; a late (here: at the next speed), cut or doubled one is not. Only a
+        // lone CAN is the loader.
+        {"presence test", kPaperStatus, printerAt(57600), {.slowMs = 150}, "NNNNDD",
+         {none, none, none, none, at57600, at57600}, {}, search},
+        {"loader check", kCancel, printerAt(57600, true), {.slowMs = 400}, "NNNNNN", {}, {}, search},
+        {"identification", kIdentification, printerAt(), {.shortBy = 10, .slowMs = 400}, "NDDNDP",
+         {"", "SIM-80 Receipt/1", "SIM-80/1", "", "", ""}, {}, probe},
+        // A missing configuration byte is no failure: the hardware flow control is kept.
+        {"configuration byte", kConfiguration, printerAt(), {.slowMs = 600}, "DDDDDD", {"SIM-80 Receipt/2",
+         "SIM-80 Receipt/1", "SIM-80 Receipt/2", "SIM-80 Receipt/2", "", "SIM-80 Receipt/2"}, {}, probe},
+        {"extension check", kExtension, printerAt(), {}, "CDCDDP", {"", "1", "", "1", "", ""}, {},
+         [](Core& c) {
+             const Result<bool> fitted = SensorSetup::extensionFitted(c.link);
+             return Said{fitted, QString::number(fitted.value)};
+         }},
+        {"mode read", kOptoParameters, printerAt(), {.shortBy = 2}, "CDCDDP", {"", "0", "", "0", "", ""}, {},
+         [](Core& c) {
+             const Result<quint8> mode = SensorSetup::readSensorMode(c.link);
+             return Said{mode, QString::number(mode.value)};
+         }},
+        {"paper status", kPaperStatus, printerAt(), {}, "CDCDRP", {}, {}, calibrate},
+        {"calibration end", kCalibrate, printerAt(), {}, "CDCDDP", {}, {}, calibrate},
+        // The read-out at opening gives up on a silent printer; of a vanished one the monitor hears from
+        // the link.
+        {"parameter block", kOptoParameters, printerAt(), {}, "NDNDDC", {}, monitor(PrinterOpto, false),
+         opening},
+        {"first reading", kOptoLevel, printerAt(), {}, "NDNDDC", {}, monitor(PrinterOpto, false), opening},
+        {"tick reading", kOptoLevel, printerAt(), {}, "CDCDDC", {}, monitor(PrinterOpto, true), tick},
+        {"near-end tick", kNearEndState, printerAt(), {}, "CDCDDC", {}, monitor(NearEnd, true), tick},
+    };
+    // clang-format on
+    return list;
+}
+
+enum class Place { Search, Probe, Extension, ModeRead, ModeWrite, Calibration, Opening, Tick, SpeedRestore };
+
+Printer::Status use(Core& core, Place place) {
+    using namespace Printer;
+    // clang-format off
+    switch (place) {
+    case Place::Search: return Detector(core.link).search();
+    case Place::Probe: return Detector(core.link).probe(kPort, "9600", 1);
+    case Place::Extension: return SensorSetup::extensionFitted(core.link);
+    case Place::ModeRead: return SensorSetup::readSensorMode(core.link);
+    case Place::ModeWrite: return SensorSetup::writeSensorMode(core.link, Protocol::kTransmissive);
+    case Place::Calibration: return Calibration(core.link, Sensor::PrinterOpto).run();
+    case Place::Opening: return core.monitor(Sensor::PrinterOpto);
+    case Place::Tick: return core.sampler->readSample();
+    case Place::SpeedRestore: return core.sampler->restoreSpeed();
+    }
+    // clang-format on
     return {};
 }
 
-const QString kNotAnswering = QStringLiteral("The printer does not answer at 57600 bauds.");
-const QString kOnCom3At9600 = QStringLiteral(" on COM 3 at 9600 bauds");
-constexpr int kPatienceMs = 150;
-constexpr int kStuckMs = 30000; // a row takes a few seconds, under the sanitizers too
+// The places where the wizard's pages wait for the printer.
+enum class Stop { Probe, Extension, ModeRead, PaperStatus, CalibrationEnd, Opening, Tick, NearEndTick };
 
-// What the technician could see while a wait had no end in sight.
-struct During {
-    bool came = false;    // the moment came at all
-    bool waiting = false; // the link was waiting for the printer
-    bool shown = false;   // the page that waits was on screen
-    bool other = false;   // what the row looks at besides
-};
-
-int countOf(Sim::SimulatedPrinter& printer, const QByteArray& command) {
-    int n = 0;
-    for (const Sim::TranscriptEntry& e : printer.transcript())
-        n += e.bytes == command ? 1 : 0;
-    return n;
+// Brings the wizard, with the printer on COM3 at 9600, to the page that waits at `stop`. Returns the
+// command that is waited on, and what starts the wait (nothing: the monitor's ticks start it themselves).
+std::pair<QByteArray, std::function<void()>> reach(Bench& bench, Stop stop) {
+    Wizard& wizard = bench.wizard();
+    bench.printer(kPort, printerAt());
+    if (stop == Stop::Probe) {
+        wizard.step1().show();
+        wizard.step1().ManualDetect->click();
+        PortSelection& page = wizard.portSelection();
+        page.control<QRadioButton>(QStringLiteral("COM3"))->setChecked(true);
+        return {kIdentification, [&page] { page.DetectSerialPrinter->click(); }};
+    }
+    bench.detected(kPort, QStringLiteral("9600"), 1);
+    Step2& step2 = wizard.step2();
+    const bool nearEnd = stop == Stop::Extension || stop == Stop::NearEndTick;
+    (nearEnd ? step2.NEOPOpto : step2.PrinterOpto)->click();
+    (stop == Stop::Extension || stop >= Stop::Opening ? step2.Monitor : step2.Calibrate)->click();
+    const auto next = [&step2] { step2.Next->click(); };
+    if (stop == Stop::Extension) return {kExtension, next};
+    if (stop == Stop::ModeRead || stop == Stop::Opening) return {kOptoParameters, next};
+    next();
+    if (stop >= Stop::Tick) return {nearEnd ? kNearEndState : kOptoLevel, {}};
+    wizard.chanReflectModeFrm().Next->click();
+    Step3& page = *wizard.loadedStep3();
+    page.setPatienceMs(150);
+    return {stop == Stop::PaperStatus ? kPaperStatus : kCalibrate, [&page] { page.Calibrate->click(); }};
 }
 
-Sim::PrinterConfig quickPrinter() {
-    Sim::PrinterConfig config;
-    config.calibrationTimeMs = 20;
-    return config;
-}
-
-Sim::PrinterConfig printerAt57600() {
-    Sim::PrinterConfig config;
-    config.speed = 57600;
-    return config;
-}
-
-QString help(Page& page) {
-    return page.helpPane()->currentPath().section(QLatin1Char('/'), -1);
-}
-
-QString buttons(const Step3& page) {
-    return QString(page.Calibrate->isEnabled() ? "C" : "-") + (page.Back->isEnabled() ? "B" : "-") +
-           (page.Exit->isEnabled() ? "E" : "-");
+// The wizard page on screen (the help window and the parameter sheet aside).
+Page* visiblePage(Wizard& wizard) {
+    for (Page* page :
+         QList<Page*>{wizard.loadedMonitorFrm(), wizard.loadedStep3(), wizard.loadedChanReflectModeFrm(),
+                      wizard.loadedStep2(), wizard.loadedPortSelection(), wizard.loadedStep1()})
+        if (page && page->isVisible()) return page;
+    return nullptr;
 }
 
 } // namespace
 
-Q_DECLARE_METATYPE(Wait)
-Q_DECLARE_METATYPE(FaultBench::Fault)
+Q_DECLARE_METATYPE(Place)
+Q_DECLARE_METATYPE(Stop)
+Q_DECLARE_METATYPE(Fault)
 
 class TstFaultMatrix : public QObject {
     Q_OBJECT
 
 private slots:
-    void matrix_data();
-    void matrix();
-
-private:
-    void drive(Bench& bench, Wait wait, Fault fault);
-    void presenceTest(Bench& bench, Fault fault);
-    void loaderCheck(Bench& bench, Fault fault);
-    void identification(Bench& bench, Fault fault);
-    void configurationByte(Bench& bench, Fault fault);
-    void extensionCheck(Bench& bench, Fault fault);
-    void modeRead(Bench& bench, Fault fault);
-    void calibrationPage(Bench& bench, Fault fault, Wait wait);
-    void monitorOpening(Bench& bench, Fault fault, Wait wait);
-    void tickReadings(Bench& bench, Fault fault, Sensor sensor);
-
-    // Detection
-    void search(Bench& bench);
-    PortSelection& manualDetection(Bench& bench);
-    void checkSearchEnded(Bench& bench, bool found);
-    // The monitor
-    void leaveMonitorMidTick(Bench& bench, Sim::SimulatedPrinter& printer, const QByteArray& tickCommand);
-    void checkSpeedRestored(Bench& bench, Sim::SimulatedPrinter& printer);
-    // Off the page the fault left the technician on, back to the sensor page, then Exit.
-    void wayOut(Bench& bench);
-};
-
-void TstFaultMatrix::matrix_data() {
-    QTest::addColumn<Wait>("wait");
-    QTest::addColumn<Fault>("fault");
-    const QList<Wait> waits{Wait::Presence,      Wait::LoaderCheck,    Wait::Identification,
-                            Wait::Configuration, Wait::Extension,      Wait::ModeRead,
-                            Wait::PaperStatus,   Wait::CalibrationEnd, Wait::ParameterBlock,
-                            Wait::FirstReading,  Wait::Tick,           Wait::NearEndTick};
-    const QList<Fault> faults{Fault::Silence, Fault::Extra,   Fault::Short,
-                              Fault::Slow,    Fault::Garbage, Fault::Vanish};
-    for (Wait wait : waits)
-        for (Fault fault : faults)
-            QTest::newRow(qPrintable(waitName(wait) + QLatin1Char('/') + faultName(fault))) << wait << fault;
-}
-
-void TstFaultMatrix::matrix() {
-    QFETCH(Wait, wait);
-    QFETCH(Fault, fault);
-    Bench bench;
-    // A wait that never ends would hang the row with the test under it: after a generous while every
-    // wait is ended from outside, and the row fails instead.
-    bool stuck = false;
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, this, [&] {
-        stuck = true;
-        bench.wizard().link().shutDown();
-    });
-    guard.start(kStuckMs);
-    drive(bench, wait, fault);
-    QVERIFY2(!stuck, "a wait never ended by itself or by the way out");
-}
-
-void TstFaultMatrix::drive(Bench& bench, Wait wait, Fault fault) {
-    switch (wait) {
-    case Wait::Presence:
-        return presenceTest(bench, fault);
-    case Wait::LoaderCheck:
-        return loaderCheck(bench, fault);
-    case Wait::Identification:
-        return identification(bench, fault);
-    case Wait::Configuration:
-        return configurationByte(bench, fault);
-    case Wait::Extension:
-        return extensionCheck(bench, fault);
-    case Wait::ModeRead:
-        return modeRead(bench, fault);
-    case Wait::PaperStatus:
-    case Wait::CalibrationEnd:
-        return calibrationPage(bench, fault, wait);
-    case Wait::ParameterBlock:
-    case Wait::FirstReading:
-        return monitorOpening(bench, fault, wait);
-    case Wait::Tick:
-        return tickReadings(bench, fault, Sensor::Printer);
-    case Wait::NearEndTick:
-        return tickReadings(bench, fault, Sensor::NearEnd);
+    void core_data() {
+        QTest::addColumn<int>("wait");
+        QTest::addColumn<int>("fault");
+        for (int w = 0; w < waits().size(); ++w)
+            for (int f = 0; f <= int(Fault::Vanish); ++f)
+                QTest::addRow("%s/%s", waits()[w].name, kFaultNames[f]) << w << f;
     }
-}
 
-// ---- Detection: bounded waits, one port ----
+    void core() {
+        QFETCH(int, wait);
+        QFETCH(int, fault);
+        const Wait& w = waits()[wait];
+        const char expected = w.outcomes[fault];
+        const bool vanish = Fault(fault) == Fault::Vanish, search = w.config.speed == 57600;
+        bool stuck = false;
+        Core core(w.config);
+        // A wait that never ends would hang the row with the test under it: it fails instead.
+        QTimer::singleShot(20000, &core.link, [&] { stuck = true, core.link.shutDown(); });
+        if (w.prepare) w.prepare(core);
+        inject(core.printer, Fault(fault), w.command, w.dose);
+        if (expected == 'C' && !vanish)
+            whenHeard(core.printer, w.command, 400, [&] { core.link.cancelWaits(); });
 
-void TstFaultMatrix::search(Bench& bench) {
-    DetectionSteps::shownStep1(bench).Start->click();
-}
+        const auto [status, value] = w.run(core);
+        QVERIFY2(!stuck, "a wait never ended");
+        const char got = "DCPNRL"[int(status.outcome)];
+        QVERIFY2(got == expected || (expected == 'R' && got == 'D'), qPrintable(QChar(got) + status.problem));
+        if (!w.values.isEmpty() && !w.values[fault].isEmpty()) QCOMPARE(value, w.values[fault]);
+        // The caller closes the port after a wait it ended, and keeps it open while paper is in the way.
+        if ((got != 'C' || vanish) && got != 'R') QVERIFY(core.portClosed());
+        QCOMPARE(core.lost.size(), vanish ? 1 : 0);
+        if (vanish) QVERIFY(core.lost.front().contains("COM3"));
+        QCOMPARE(status.problem.contains("COM3"), vanish && !search && got != 'C'); // the loss is said
+        if (search) return;
 
-void TstFaultMatrix::checkSearchEnded(Bench& bench, bool found) {
-    SharedState& state = bench.wizard().state();
-    QCOMPARE(state.PrinterFound, found);
-    QVERIFY2(DetectionSteps::busyParts(bench).isEmpty(), qPrintable(DetectionSteps::busyParts(bench)));
-    QVERIFY(!bench.wizard().link().isWaiting());
-    if (found) {
-        QCOMPARE(state.PrinterPort, qint16(3));
-        QCOMPARE(state.PrinterSpeed, QString("57600"));
-        QVERIFY(bench.wizard().step2().isVisible());
-    } else {
-        QVERIFY(DetectionSteps::showsNotFound(bench.wizard().step1()));
+        // The fault is gone (a late reply has landed on the closed port): the same operation works.
+        core.link.ClosePrinterPort();
+        QTRY_VERIFY(core.printer.isPresent());
+        core.printer.setFaults({});
+        if (vanish || Fault(fault) == Fault::Slow) QTest::qWait(w.dose.slowMs + 100);
+        const Said again = w.run(core);
+        QCOMPARE(again.first.outcome, Printer::Outcome::Done);
+        if (!w.values.isEmpty()) QCOMPARE(again.second, w.values[int(Fault::Extra)]);
+        QVERIFY(core.portClosed());
+        if (core.sampler) QVERIFY(core.sampler->restoreSpeed().ok());
+        QVERIFY(agree(core.state, core.printer) && core.printer.model().speed() == 9600);
     }
-    // The search passes over a port it cannot use without a word; only the found printer is announced.
-    for (const MessageBoxes::Seen& box : bench.boxes().seen())
-        QCOMPARE(box.icon, QMessageBox::Information);
-}
 
-// A lone byte twice is a printer, whatever its value. A late byte, a cut or a doubled reply is not, and
-// a late byte must not pass for a printer at a speed it does not run at.
-void TstFaultMatrix::presenceTest(Bench& bench, Fault fault) {
-    Sim::SimulatedPrinter& printer = bench.printer(3, printerAt57600());
-    // The device goes while the first speed is tried, and is back before the printer's own speed.
-    inject(printer, fault, kPaperStatus, {.slowMs = 400, .vanishReplyDelayMs = 0, .backAfterMs = 50});
-    search(bench);
-    checkSearchEnded(bench, fault == Fault::Garbage || fault == Fault::Vanish);
-    if (QTest::currentTestFailed()) return;
-    exitWizard(bench);
-}
-
-// Only a lone CAN within the look is the firmware loader. Anything else is no loader: the search goes
-// on, and a printer in its loader answers no status request, so nothing is found and the program lives.
-void TstFaultMatrix::loaderCheck(Bench& bench, Fault fault) {
-    Sim::PrinterConfig config = printerAt57600();
-    // A device that vanishes during the look and comes back is a working printer: the search finds it.
-    config.loaderMode = fault != Fault::Vanish;
-    Sim::SimulatedPrinter& printer = bench.printer(3, config);
-    inject(printer, fault, kCancel, {.slowMs = 400, .vanishReplyDelayMs = 0, .backAfterMs = 50});
-    search(bench);
-    QVERIFY(!bench.ended());
-    checkSearchEnded(bench, fault == Fault::Vanish);
-    if (QTest::currentTestFailed()) return;
-    exitWizard(bench);
-}
-
-PortSelection& TstFaultMatrix::manualDetection(Bench& bench) {
-    DetectionSteps::shownStep1(bench).ManualDetect->click();
-    PortSelection& page = bench.wizard().portSelection();
-    page.control<QRadioButton>(QStringLiteral("COM3"))->setChecked(true);
-    return page;
-}
-
-void TstFaultMatrix::identification(Bench& bench, Fault fault) {
-    Sim::SimulatedPrinter& printer = bench.printer(3);
-    PortSelection& page = manualDetection(bench);
-    inject(printer, fault, kIdentification, {.shortBy = 10, .slowMs = 400, .vanishReplyDelayMs = 200});
-    page.DetectSerialPrinter->click();
-
-    const bool found = fault == Fault::Extra || fault == Fault::Short || fault == Fault::Garbage;
-    const QString status = page.DetectedPrinter->text();
-    QCOMPARE(bench.wizard().state().PrinterFound, found);
-    QCOMPARE(page.Next->isEnabled(), found);
-    if (fault == Fault::Extra) QCOMPARE(status, "SIM-80 Receipt found" + kOnCom3At9600);
-    if (fault == Fault::Short) QCOMPARE(status, "SIM-80 found" + kOnCom3At9600);
-    if (fault == Fault::Garbage) QVERIFY2(status.endsWith(" found" + kOnCom3At9600), qPrintable(status));
-    if (!found) QCOMPARE(status, "No printer found" + kOnCom3At9600);
-    QCOMPARE(portProblemsTold(bench), fault == Fault::Vanish ? 1 : 0);
-    QCOMPARE(int(bench.boxes().seen().size()), found || fault == Fault::Vanish ? 1 : 0);
-    QVERIFY(page.DetectSerialPrinter->isEnabled());
-    QVERIFY(!bench.wizard().link().isWaiting());
-    QVERIFY(portClosed(bench));
-
-    if (fault == Fault::Slow || fault == Fault::Vanish) {
-        // The late reply has landed on a closed port, or the device is back under its name: the next
-        // try sees the printer as it is.
-        QTRY_VERIFY(printer.isPresent());
-        printer.setFaults({});
-        QTest::qWait(450);
-        page.DetectSerialPrinter->click();
-        QCOMPARE(page.DetectedPrinter->text(), "SIM-80 Receipt found" + kOnCom3At9600);
-        QCOMPARE(bench.wizard().state().PrinterHandshake, qint16(1));
+    void busyPort_data() {
+        QTest::addColumn<Place>("place");
+        const char* const names[]{"search",    "probe",      "extension check",
+                                  "mode read", "mode write", "calibration",
+                                  "opening",   "tick",       "speed restore"};
+        for (int p = 0; p <= int(Place::SpeedRestore); ++p)
+            QTest::newRow(names[p]) << Place(p);
     }
-    exitWizard(bench);
-}
 
-// A missing or unexpected configuration byte is no failure: the hardware flow control is kept.
-void TstFaultMatrix::configurationByte(Bench& bench, Fault fault) {
-    Sim::SimulatedPrinter& printer = bench.printer(3); // XON/XOFF
-    PortSelection& page = manualDetection(bench);
-    inject(printer, fault, kConfiguration, {.slowMs = 300});
-    page.DetectSerialPrinter->click();
+    // The automatic search passes over the busy port without a word; everywhere else the port problem
+    // gives the system's reason and names the port, and once the port is free the same step works.
+    void busyPort() {
+        QFETCH(Place, place);
+        Core core(printerAt());
+        Sim::SimulatedPrinter beyond(printerAt(115200));
+        if (place == Place::Search) beyond.attach(core.ports.path(), 4);
+        if (place >= Place::Tick) core.monitor(Sensor::PrinterOpto, true);
+        RawPty other;
+        core.ports.setPort(kPort, other.slavePath());
+        MSComm holder;
+        holder.setCommPort(kPort);
+        QVERIFY(holder.open().ok);
 
-    SharedState& state = bench.wizard().state();
-    QCOMPARE(page.DetectedPrinter->text(), "SIM-80 Receipt found" + kOnCom3At9600);
-    QVERIFY(state.PrinterFound);
-    if (fault == Fault::Extra) QCOMPARE(state.PrinterHandshake, qint16(1));
-    if (fault != Fault::Extra && fault != Fault::Garbage) QCOMPARE(state.PrinterHandshake, qint16(2));
-    QCOMPARE(page.serialhandshakeconf->currentIndex(), state.PrinterHandshake - 1);
-    QCOMPARE(portProblemsTold(bench), fault == Fault::Vanish ? 1 : 0);
-    QVERIFY(page.DetectSerialPrinter->isEnabled());
-    QVERIFY(!bench.wizard().link().isWaiting());
-    QVERIFY(portClosed(bench));
-
-    if (fault == Fault::Slow || fault == Fault::Vanish) {
-        QTRY_VERIFY(printer.isPresent());
-        printer.setFaults({});
-        QTest::qWait(350);
-        page.DetectSerialPrinter->click();
-        QCOMPARE(state.PrinterHandshake, qint16(1)); // the late byte did not linger
-    }
-    exitWizard(bench);
-}
-
-// ---- The sensor pages: waits without a time limit ----
-
-// Silence and a cut reply leave Step2 waiting with its buttons alive: Exit ends the program from inside
-// the wait, Back returns to Step1.
-void TstFaultMatrix::extensionCheck(Bench& bench, Fault fault) {
-    Sim::SimulatedPrinter& printer = SensorSteps::printerAtStep2(bench, quickPrinter());
-    SensorSteps::choose(bench, Sensor::NearEnd, Action::Monitor);
-    Step2& page = SensorSteps::step2(bench);
-    inject(printer, fault, kExtensionPresence);
-    During during;
-    if (leavesWaiting(fault))
-        whenHeard(
-            printer, kExtensionPresence,
-            [&] {
-                during = {true, bench.wizard().link().isWaiting(), page.isVisible(), false};
-                (fault == Fault::Silence ? page.Exit : page.Back)->click();
-            },
-            200);
-    page.Next->click();
-    QTRY_VERIFY(!bench.wizard().link().isWaiting());
-    QVERIFY(portClosed(bench));
-
-    if (leavesWaiting(fault)) {
-        QVERIFY(during.came && during.waiting && during.shown);
-        if (fault == Fault::Silence) {
-            QVERIFY(bench.ended());
+        const Printer::Status refused = use(core, place);
+        QVERIFY(core.portClosed());
+        if (place == Place::Search) { // the printer beyond it is found, and not a word of the busy port
+            QVERIFY(refused.ok() && refused.problem.isEmpty() && core.state.PrinterPort == 4);
             return;
         }
-        QVERIFY(bench.wizard().step1().isVisible());
-        QVERIFY(!page.isVisible());
-        return exitWizard(bench);
+        QCOMPARE(refused.outcome, Printer::Outcome::PortProblem);
+        QVERIFY2(refused.problem.contains("COM3") && refused.problem.contains(openedByAnother().reason),
+                 qPrintable(refused.problem));
+        QVERIFY(agree(core.state, core.printer));
+        core.printer.attach(core.ports.path(), kPort); // the other program lets go
+        QVERIFY(use(core, place == Place::Tick ? Place::SpeedRestore : place).ok());
+        if (core.sampler) QVERIFY(core.sampler->restoreSpeed().ok());
+        QVERIFY(agree(core.state, core.printer) && core.printer.model().speed() == 9600);
+        if (place == Place::ModeWrite) QCOMPARE(core.printer.model().optoParams()[0], quint8(1));
     }
-    if (fault == Fault::Vanish) {
-        QCOMPARE(portProblemsTold(bench), 1);
-        QVERIFY(page.isVisible());
-        QVERIFY(page.Next->isEnabled());
-        // The adapter is back: Next asks again and goes on.
-        QTRY_VERIFY(printer.isPresent());
-        printer.setFaults({});
-        page.Next->click();
-    }
-    const bool absent =
-        bench.boxes().texts().contains("The Near End Of Paper extension has not been detected !\r\nCan not "
-                                       "calibrate or monitor the Near End Of "
-                                       "Paper opto-sensor.");
-    QVERIFY(fault == Fault::Garbage || !absent); // only a random 0 says "absent"
-    if (!absent) {
-        QVERIFY(bench.wizard().loadedMonitorFrm());
-        QVERIFY(bench.wizard().loadedMonitorFrm()->isVisible());
-    }
-    wayOut(bench);
-}
 
-// The mode page is shown while Init waits; Next stays off until a mode is known.
-void TstFaultMatrix::modeRead(Bench& bench, Fault fault) {
-    Sim::SimulatedPrinter& printer = SensorSteps::printerAtStep2(bench, quickPrinter());
-    SensorSteps::choose(bench, Sensor::Printer, Action::Calibrate);
-    ChanReflectModeFrm& mode = bench.wizard().chanReflectModeFrm();
-    inject(printer, fault, kOptoParameters, {.shortBy = 2});
-    During during;
-    if (leavesWaiting(fault))
-        whenHeard(
-            printer, kOptoParameters,
-            [&] {
-                during = {true, bench.wizard().link().isWaiting(), mode.isVisible(), !mode.Next->isEnabled()};
-                (fault == Fault::Silence ? mode.Exit : mode.Back)->click();
-            },
-            200);
-    SensorSteps::step2(bench).Next->click();
-    QTRY_VERIFY(!bench.wizard().link().isWaiting());
-    QVERIFY(portClosed(bench));
+    void pages_data() {
+        QTest::addColumn<Stop>("stop");
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("way");
+        QTest::newRow("extension check/silence/Exit") << Stop::Extension << Fault::Silence << "Exit";
+        QTest::newRow("extension check/silence/Back") << Stop::Extension << Fault::Silence << "Back";
+        QTest::newRow("mode read/silence/Exit") << Stop::ModeRead << Fault::Silence << "Exit";
+        QTest::newRow("mode read/silence/Back") << Stop::ModeRead << Fault::Silence << "Back";
+        QTest::newRow("paper status/silence/Exit") << Stop::PaperStatus << Fault::Silence << "Exit";
+        QTest::newRow("calibration end/silence/close box")
+            << Stop::CalibrationEnd << Fault::Silence << "close box";
+        QTest::newRow("tick/silence/Back") << Stop::Tick << Fault::Silence << "Back";
+        QTest::newRow("near-end tick/silence/Exit") << Stop::NearEndTick << Fault::Silence << "Exit";
+        const char* const names[]{"probe",           "extension check", "mode read", "paper status",
+                                  "calibration end", "monitor opening", "tick",      "near-end tick"};
+        for (int stop = 0; stop <= int(Stop::NearEndTick); ++stop)
+            QTest::addRow("%s/vanish", names[stop]) << Stop(stop) << Fault::Vanish << "Back";
+        // The tick finds the port taken, and so does the speed restore of Back: told once is enough.
+        QTest::newRow("tick/busy") << Stop::Tick << Fault::Busy << "Back";
+    }
 
-    if (leavesWaiting(fault)) {
-        QVERIFY(during.came && during.waiting && during.shown);
-        QVERIFY2(during.other, "Next was offered before the mode was known");
+    void pages() {
+        QFETCH(Stop, stop);
+        QFETCH(Fault, fault);
+        QFETCH(QString, way);
+        Bench bench;
+        Wizard& wizard = bench.wizard();
+        const auto [wanted, start] = reach(bench, stop);
+        const QByteArray command = wanted;
+        Sim::SimulatedPrinter& printer = *bench.printerAt(kPort);
+        if (!start) QTRY_VERIFY(countOf(printer, command) >= 3); // the monitor samples
+        const int asked = countOf(printer, command);
+        if (fault == Fault::Busy) bench.holdBusy(kPort);
+        if (fault != Fault::Busy) inject(printer, fault, command);
+        const QString reason = fault == Fault::Busy ? openedByAnother().reason : QString();
+        const auto leave = [&way](Page& page) { // the close box also where the way named is not offered
+            auto* button = page.findChild<QPushButton*>(way);
+            if (button && button->isEnabled()) return button->click();
+            page.close();
+        };
+        QPointer<Page> waiting;
+        std::optional<QStringList> amiss; // while the wait had no end in sight
+        if (fault == Fault::Silence)
+            whenHeard(printer, command, 400, [&] {
+                waiting = visiblePage(wizard);
+                const auto* next = waiting->findChild<QPushButton*>("Next");
+                const auto* button = waiting->findChild<QPushButton*>(way);
+                amiss = QStringList();
+                if (!wizard.link().isWaiting()) *amiss << "not waiting";
+                if (next && next->isEnabled()) *amiss << "Next offered";
+                if (button && !button->isEnabled()) *amiss << way + " not offered";
+                if (countOf(printer, command) != asked + 1) *amiss << "asked again meanwhile";
+                leave(*waiting);
+            });
+        if (fault == Fault::Silence && !start) // a tick forced in the middle of the wait must not ask again
+            whenHeard(printer, command, 200, [&] {
+                QMetaObject::invokeMethod(wizard.loadedMonitorFrm(), "MonitorTimer_Timer",
+                                          Qt::QueuedConnection);
+            });
+        if (start) start();
+
         if (fault == Fault::Silence) {
-            QVERIFY(bench.ended());
-            return;
+            QTRY_VERIFY(amiss);
+            QVERIFY2(amiss->isEmpty(), qPrintable(amiss->join(", ")));
+        } else {
+            QTRY_COMPARE(bench.boxes().seen().size(), size_t(1));
+            const MessageBoxes::Seen box = bench.boxes().seen().front();
+            QVERIFY2(box.icon == QMessageBox::Critical && box.title == "Veltaro 1.0" &&
+                         box.text.contains("COM3") && box.text.contains(reason),
+                     qPrintable(box.text));
+            const int before = countOf(printer, command);
+            QTest::qWait(200);
+            QVERIFY2(countOf(printer, command) == before, "the printer is still asked after the loss");
+            if (MonitorFrm* monitor = wizard.loadedMonitorFrm()) QVERIFY(!monitor->MonitorTimer->isActive());
+            QVERIFY(!wizard.state().PortIsOpen && !wizard.link().comm().portOpen());
+            QTRY_VERIFY(printer.isPresent());
+            leave(*(waiting = visiblePage(wizard)));
         }
-        QVERIFY(SensorSteps::step2(bench).isVisible());
-        QVERIFY(!mode.isVisible());
-        return exitWizard(bench);
-    }
-    QVERIFY(mode.isVisible());
-    if (fault == Fault::Vanish) {
-        QCOMPARE(portProblemsTold(bench), 1);
-        QVERIFY(!mode.Next->isEnabled());
-        QVERIFY(!mode.Reflect->isChecked() && !mode.Transmit->isChecked());
-        // Back, and the next arrival reads the mode from the device that came back.
-        QTRY_VERIFY(printer.isPresent());
-        printer.setFaults({});
-        mode.Back->click();
-        SensorSteps::step2(bench).Next->click();
-    }
-    if (fault == Fault::Garbage)
-        QVERIFY(mode.Reflect->isChecked() != mode.Transmit->isChecked());
-    else
-        QVERIFY(mode.Reflect->isChecked() && !mode.Transmit->isChecked());
-    QVERIFY(mode.Next->isEnabled());
-    QVERIFY(portClosed(bench));
-    wayOut(bench);
-}
-
-// Back and Exit are off while the printer works; after a while without an answer they come back, and the
-// close box works throughout. Silence: Exit once it is back. A cut reply: the close box.
-void TstFaultMatrix::calibrationPage(Bench& bench, Fault fault, Wait wait) {
-    Sim::SimulatedPrinter& printer = SensorSteps::printerAtStep2(bench, quickPrinter());
-    SensorSteps::choose(bench, Sensor::Printer, Action::Calibrate);
-    SensorSteps::step2(bench).Next->click();
-    bench.wizard().chanReflectModeFrm().Next->click();
-    QPointer<Step3> page = bench.wizard().loadedStep3();
-    QVERIFY(page);
-    page->setPatienceMs(kPatienceMs);
-    const QByteArray command = wait == Wait::PaperStatus ? kPaperStatus : kCalibratePrinter;
-    inject(printer, fault, command);
-    During during;
-    if (leavesWaiting(fault))
-        whenHeard(
-            printer, command,
-            [&] {
-                if (!page) return;
-                during = {true, bench.wizard().link().isWaiting(), page->isVisible(),
-                          page->Exit->isEnabled()};
-                if (fault == Fault::Silence && page->Exit->isEnabled())
-                    page->Exit->click();
-                else
-                    page->close();
-            },
-            kPatienceMs + 250);
-    page->Calibrate->click();
-    QTRY_VERIFY(!bench.wizard().link().isWaiting());
-
-    if (leavesWaiting(fault)) {
-        QVERIFY(during.came && during.waiting && during.shown);
-        QVERIFY2(during.other, "Exit did not come back while the printer stayed silent");
-        QVERIFY(portClosed(bench));
-        if (fault == Fault::Silence) {
-            QVERIFY(bench.ended());
-            return;
-        }
-        QVERIFY(!bench.wizard().loadedStep3());
-        QVERIFY(SensorSteps::step2(bench).isVisible());
-        QTRY_VERIFY(!page);
-        return exitWizard(bench);
-    }
-    QVERIFY(page && page->isVisible());
-    if (fault == Fault::Vanish) {
-        QCOMPARE(portProblemsTold(bench), 1);
-        QCOMPARE(buttons(*page), QString("CBE"));
-        QCOMPARE(help(*page), QString("Step3Printer.html"));
-        QVERIFY(portClosed(bench));
-        QTRY_VERIFY(printer.isPresent());
-        printer.setFaults({});
-        page->Calibrate->click();
-    }
-    const bool warned = bench.boxes().texts().contains(QStringLiteral(
-        "It seems that the paper is not removed from the printer.\r\nPlease, remove it.\r\n\r\nNote: If the "
-        "opto-sensor is not well calibrated, the paper detection\r\nmay not be correct. In that case, click "
-        "on "
-        "cancel."));
-    // A random status with bit 2 clear reads as paper: OK at the warning stops with the port open.
-    QVERIFY(!warned || (fault == Fault::Garbage && wait == Wait::PaperStatus));
-    if (warned) {
-        QCOMPARE(buttons(*page), QString("CBE"));
-    } else {
-        QCOMPARE(help(*page), QString("Congratulation.html"));
-        QCOMPARE(buttons(*page), QString("-BE"));
-        QVERIFY(portClosed(bench));
-    }
-    wayOut(bench);
-}
-
-// ---- The monitor ----
-
-void TstFaultMatrix::leaveMonitorMidTick(Bench& bench, Sim::SimulatedPrinter& printer,
-                                         const QByteArray& tickCommand) {
-    MonitorFrm* monitor = bench.wizard().loadedMonitorFrm();
-    QVERIFY(monitor);
-    QPointer<MonitorFrm> page(monitor);
-    whenHeard(
-        printer, tickCommand,
-        [page] {
-            if (page) page->Back->click();
-        },
-        20);
-    QTRY_VERIFY(!bench.wizard().loadedMonitorFrm());
-    QTRY_VERIFY(!bench.wizard().link().isWaiting());
-    QVERIFY(portClosed(bench));
-    QVERIFY(SensorSteps::step2(bench).isVisible());
-    QTRY_VERIFY(!page);
-    QTRY_VERIFY(freeForOthers());
-}
-
-void TstFaultMatrix::checkSpeedRestored(Bench& bench, Sim::SimulatedPrinter& printer) {
-    const Sim::TranscriptEntry last = printer.transcript().last();
-    QCOMPARE(last.bytes, setSpeed(0x03));
-    QCOMPARE(last.lineSpeed, 57600);
-    QCOMPARE(printer.model().speed(), 9600);
-    QCOMPARE(bench.wizard().state().PrinterSpeed, QString("9600"));
-    QCOMPARE(bench.wizard().state().PrinterHandshake, qint16(1));
-}
-
-// The read-out at opening runs before the page is shown: a silent printer is given up after a while and
-// told; the page opens all the same and its ticks keep asking.
-void TstFaultMatrix::monitorOpening(Bench& bench, Fault fault, Wait wait) {
-    Sim::SimulatedPrinter& printer = SensorSteps::printerAtStep2(bench, quickPrinter());
-    SensorSteps::choose(bench, Sensor::Printer, Action::Monitor);
-    const QByteArray command = wait == Wait::ParameterBlock ? kOptoParameters : kOptoLevel;
-    inject(printer, fault, command);
-    SensorSteps::step2(bench).Next->click();
-
-    MonitorFrm* monitor = bench.wizard().loadedMonitorFrm();
-    QVERIFY(monitor && monitor->isVisible());
-    QVERIFY(!SensorSteps::step2(bench).isVisible());
-    if (leavesWaiting(fault)) {
-        QCOMPARE(bench.boxes().texts(), QStringList{kNotAnswering});
-        QVERIFY(monitor->MonitorTimer->isActive());
-        if (wait == Wait::ParameterBlock) QVERIFY(!monitor->CheckParam->isEnabled());
-    } else if (fault == Fault::Vanish) {
-        QTRY_COMPARE(portProblemsTold(bench), 1);
-        QCOMPARE(int(bench.boxes().seen().size()), 1);
-        QVERIFY(!monitor->MonitorTimer->isActive());
-        QTRY_VERIFY(printer.isPresent());
-        monitor->Back->click(); // no tick runs on a halted page
-        QTRY_VERIFY(!bench.wizard().link().isWaiting());
-        QVERIFY(portClosed(bench));
-        checkSpeedRestored(bench, printer); // the device came back in time to hear it
-        return exitWizard(bench);
-    } else {
-        QVERIFY(bench.boxes().seen().empty());
-        const int before = countOf(printer, kOptoLevel);
-        QTRY_VERIFY(countOf(printer, kOptoLevel) >= before + 3);
-    }
-    leaveMonitorMidTick(bench, printer, kOptoLevel);
-    if (QTest::currentTestFailed()) return;
-    checkSpeedRestored(bench, printer);
-    exitWizard(bench);
-}
-
-// Faults that start while the monitor samples. A tick that gets no reply holds the port; the ticks that
-// fall due meanwhile are dropped, never stacked, and Back still ends it.
-void TstFaultMatrix::tickReadings(Bench& bench, Fault fault, Sensor sensor) {
-    Sim::SimulatedPrinter& printer = SensorSteps::printerAtStep2(bench, quickPrinter());
-    SensorSteps::choose(bench, sensor, Action::Monitor);
-    SensorSteps::step2(bench).Next->click();
-    QPointer<MonitorFrm> monitor = bench.wizard().loadedMonitorFrm();
-    QVERIFY(monitor);
-    const QByteArray command = sensor == Sensor::Printer ? kOptoLevel : kNearEndState;
-    QTRY_VERIFY(countOf(printer, command) >= 3);
-    const int before = countOf(printer, command);
-    inject(printer, fault, command, {.slowMs = 150});
-
-    if (leavesWaiting(fault)) {
-        During during;
-        whenHeard(
-            printer, command,
-            [&] {
-                during = {true, bench.wizard().link().isWaiting(), monitor && monitor->isVisible(),
-                          countOf(printer, command) == before + 1};
-                if (monitor) monitor->Back->click();
-            },
-            300);
-        QTRY_VERIFY(!bench.wizard().loadedMonitorFrm());
-        QTRY_VERIFY(!bench.wizard().link().isWaiting());
-        QVERIFY(during.came && during.waiting && during.shown);
-        QVERIFY2(during.other, "a tick asked again while another waited for its reply");
-        QVERIFY(portClosed(bench));
-        QTRY_VERIFY(!monitor);
-        checkSpeedRestored(bench, printer);
-        return exitWizard(bench);
-    }
-    if (fault == Fault::Vanish) {
-        QTRY_COMPARE(portProblemsTold(bench), 1);
-        QTest::qWait(200);
-        QCOMPARE(int(bench.boxes().seen().size()), 1); // told once, and the ticks have stopped
-        QVERIFY(!monitor->MonitorTimer->isActive());
-        QVERIFY(portClosed(bench));
-        QTRY_VERIFY(printer.isPresent());
-        monitor->Back->click();
-        QTRY_VERIFY(!bench.wizard().link().isWaiting());
-        QVERIFY(portClosed(bench));
-        checkSpeedRestored(bench, printer);
-        return exitWizard(bench);
-    }
-    QTRY_VERIFY(countOf(printer, command) >= before + 4);
-    QVERIFY(bench.boxes().seen().empty());
-    if (fault == Fault::Slow) {
-        QList<qint64> asked;
-        for (const Sim::TranscriptEntry& e : printer.transcript())
-            if (e.bytes == command) asked << e.timeMs;
-        for (qsizetype i = before + 1; i < asked.size(); ++i)
-            QVERIFY2(asked[i] - asked[i - 1] >= 150, "asked again before the reply came");
-    }
-    if (sensor == Sensor::NearEnd)
-        QVERIFY(monitor->StateNEOP->isVisible() != monitor->StateEnough->isVisible());
-    for (const StripChart::Stroke& s : monitor->Picture1->strokes())
-        QVERIFY(s.to.y() >= -20 && s.to.y() <= 290);
-    leaveMonitorMidTick(bench, printer, command);
-    if (QTest::currentTestFailed()) return;
-    checkSpeedRestored(bench, printer);
-    exitWizard(bench);
-}
-
-void TstFaultMatrix::wayOut(Bench& bench) {
-    Wizard& wizard = bench.wizard();
-    for (Page* page = visiblePage(wizard);
-         page && (page == wizard.loadedMonitorFrm() || page == wizard.loadedStep3() ||
-                  page == wizard.loadedChanReflectModeFrm());
-         page = visiblePage(wizard)) {
-        leave(*page);
-        QVERIFY(visiblePage(wizard) != page);
+        // The page is left or the program ended; nothing waits, and another program can have the port.
         QTRY_VERIFY(!wizard.link().isWaiting());
-        QVERIFY(portClosed(bench));
+        QVERIFY(!wizard.state().PortIsOpen && !wizard.link().comm().portOpen());
+        if (fault == Fault::Busy) printer.attach(bench.ports().path(), kPort); // the other program lets go
+        QTRY_VERIFY(openedByAnother().ok);
+        QCOMPARE(bench.ended(), way == "Exit");
+        if (!bench.ended()) {
+            QVERIFY(!waiting || !waiting->isVisible());
+            visiblePage(wizard)->findChild<QPushButton*>("Exit")->click();
+            QVERIFY(bench.ended());
+        }
+        QCOMPARE(int(bench.boxes().seen().size()), fault == Fault::Silence ? 0 : 1);
+        QVERIFY(!wizard.state().PrinterFound || agree(wizard.state(), printer));
+        QCOMPARE(printer.model().speed(), fault == Fault::Busy ? 57600 : 9600);
     }
-    exitWizard(bench);
-}
+};
 
 QTEST_MAIN(TstFaultMatrix)
 #include "tst_faultmatrix.moc"
