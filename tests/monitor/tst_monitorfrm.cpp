@@ -1,177 +1,106 @@
-// The monitor page against the simulated printer: the speed switch at opening and its restore, the
-// read-out, the sweep on the chart, the near-end indicator, and leaving the page while a tick waits.
-#include "monitorbench.h"
-
+// The monitor page and its parameter sheet: what they show of the readings (the sweep, the reference
+// lines, the near-end indicator, the sheet's texts and place), ticks that never overlap, and the ways off
+// the page, mid-tick or after trouble. What the printer is sent and at which speed is the sampler's test.
+#include "monitor/monitorfrm.h"
 #include "monitor/printparam.h"
+#include "monitor/stripchart.h"
+#include "support/sensorsteps.h"
 
 #include <QLabel>
-#include <QPointer>
-#include <QTest>
+#include <QtTest>
 
-using namespace MonitorBench;
+using namespace SensorSteps;
 
 namespace {
-// A printer at 9600 with XON/XOFF on COM3; its level reply comes `levelDelayMs` late.
-Sim::SimulatedPrinter& printer9600(Bench& bench, int levelDelayMs = 0, const QByteArray& level = kOptoLevel) {
-    Sim::SimulatedPrinter& printer = bench.printer(3, printerAt(9600, false));
-    if (levelDelayMs) printer.setFaults({.onlyFor = level, .delayMs = levelDelayMs});
-    return printer;
+// The monitor opened for the sensor, on a printer found on COM3 at 9600 with XON/XOFF.
+MonitorFrm& open(Bench& bench, Sensor sensor) {
+    choose(bench, sensor, Action::Monitor);
+    MonitorFrm& monitor = bench.wizard().monitorFrm();
+    monitor.show();
+    return monitor;
 }
-
-void verifyLink(Bench& bench, const QString& speed, int handshake) {
-    const SharedState& state = bench.wizard().state();
-    QCOMPARE(state.PrinterSpeed, speed);
-    QCOMPARE(state.PrinterHandshake, qint16(handshake));
-    QVERIFY(!state.PortIsOpen);
+// Each call is one tick run to its end, the page's timer stopped.
+void tick(MonitorFrm& monitor, int times = 1) {
+    monitor.MonitorTimer->stop();
+    for (int i = 0; i < times; ++i)
+        QMetaObject::invokeMethod(&monitor, "MonitorTimer_Timer");
 }
+// The strokes of the colour on the chart since it was last cleared, as (x0, y0, x1, y1).
+QList<QList<int>> strokes(const StripChart& chart, const QColor& colour) {
+    QList<QList<int>> found;
+    for (const StripChart::Stroke& s : chart.strokes())
+        if (s.colour == colour)
+            found << QList<int>{int(s.from.x()), int(s.from.y()), int(s.to.x()), int(s.to.y())};
+    return found;
+}
+const QColor kTrace(255, 0, 0);
 } // namespace
 
 class TstMonitorFrm : public QObject {
     Q_OBJECT
 
 private slots:
-    void opening() {
+    void shown_data() {
+        QTest::addColumn<Sensor>("sensor");
+        QTest::addColumn<int>("state"); // the near-end sensor's
+        QTest::addColumn<QString>("title");
+        QTest::newRow("printer sensor") << Sensor::Printer << 0 << "Monitoring printer opto-sensor...";
+        for (int state : {1, 0, 2})
+            QTest::addRow("near-end state %d", state)
+                << Sensor::NearEnd << state << "Monitoring Near End Of Paper opto-sensor...";
+    }
+    // The printer sensor's levels and thresholds as reference lines; for the near-end sensor the indicator
+    // instead, and no sheet: it is off before the first reading is awaited, and the parameters read for an
+    // earlier monitor stay as they were.
+    void shown() {
+        QFETCH(Sensor, sensor);
+        QFETCH(int, state);
+        QFETCH(QString, title);
+        const bool printerSensor = sensor == Sensor::Printer;
         Bench bench;
-        Sim::SimulatedPrinter& printer = printer9600(bench);
-        printer.setReplyOverride(kOptoLevel, QByteArray(1, char(200)));
-        MonitorFrm& monitor = open(bench, Sensor::Printer, "9600", 1);
-        const QList<Sim::TranscriptEntry> opening = printer.transcript().mid(0, 3);
-        QCOMPARE(opening.size(), 3);
-        QCOMPARE(opening[0].bytes, setSpeed(0x86));
-        QVERIFY(opening[0].lineSpeed == 9600 && !opening[0].hardwareFlow);
-        QCOMPARE(opening[1].bytes, kParameters);
-        QCOMPARE(opening[2].bytes, kOptoLevel);
-        for (int i : {1, 2})
-            QVERIFY(opening[i].lineSpeed == 57600 && opening[i].hardwareFlow && opening[i].heard);
-        verifyLink(bench, "57600", 2);
-        QCOMPARE(monitor.savedSpeed, QString("9600"));
-        QCOMPARE(monitor.savedHandshake, QString("1"));
-        QCOMPARE(monitor.lastSample, qint16(200));
-        const Sim::OptoParams& p = printer.model().optoParams();
-        QCOMPARE(bench.wizard().state().OptoParams.blackLevel, p[1]);
-        QCOMPARE(bench.wizard().state().OptoParams.markThreshold, p[5]);
-        QCOMPARE(monitor.windowTitle(), QString("Monitoring printer opto-sensor..."));
-        QTRY_VERIFY(countOf(printer, kOptoLevel) >= 3); // sampling runs
-        monitor.Back->click();
-    }
-
-    void restoreByte_data() {
-        QTest::addColumn<QString>("speed");
-        QTest::addColumn<int>("handshake");
-        QTest::addColumn<int>("printerSpeed");
-        QTest::addColumn<int>("restore");
-        QTest::addColumn<int>("printerSpeedAfter");
-        QTest::newRow("9600 xon-xoff") << "9600" << 1 << 9600 << 0x03 << 9600;
-        QTest::newRow("38400 hardware") << "38400" << 2 << 38400 << 0x85 << 38400;
-        QTest::newRow("28800 xon-xoff shares code 5") << "28800" << 1 << 28800 << 0x05 << 28800;
-        // A speed the table does not know restores as 9600; the printer here runs at 57600 already.
-        QTest::newRow("unknown speed text") << "14400" << 2 << 57600 << 0x83 << 9600;
-    }
-    // Back sends the restore at 57600, the link takes its old settings and Step2 comes back.
-    void restoreByte() {
-        QFETCH(QString, speed);
-        QFETCH(int, handshake);
-        QFETCH(int, printerSpeed);
-        QFETCH(int, restore);
-        QFETCH(int, printerSpeedAfter);
-        Bench bench;
-        Sim::SimulatedPrinter& printer = bench.printer(3, printerAt(printerSpeed, handshake == 2));
-        QPointer<MonitorFrm> monitor = &open(bench, Sensor::Printer, speed, handshake);
-        QCOMPARE(countOf(printer, kParameters), 1);
-        monitor->Back->click();
-        const Sim::TranscriptEntry last = printer.transcript().last();
-        QCOMPARE(last.bytes, setSpeed(quint8(restore)));
-        QVERIFY(last.lineSpeed == 57600 && last.hardwareFlow);
-        QCOMPARE(printer.model().speed(), printerSpeedAfter);
-        QCOMPARE(printer.model().hardwareFlow(), handshake == 2);
-        verifyLink(bench, speed, handshake);
-        QVERIFY(!bench.wizard().loadedMonitorFrm() && bench.wizard().step2().isVisible());
-        QTRY_VERIFY(monitor.isNull());
-        QVERIFY(bench.boxes().seen().empty());
-    }
-
-    void nearEndIndicator_data() {
-        QTest::addColumn<int>("stateByte");
-        QTest::addColumn<bool>("nearEnd");
-        QTest::newRow("1: near end") << 1 << true;
-        QTest::newRow("0: enough paper") << 0 << false;
-        QTest::newRow("2: enough paper") << 2 << false;
-    }
-    // The near-end read-out asks no parameters and leaves the earlier ones alone; the sheet's button
-    // is off before the level is awaited.
-    void nearEndIndicator() {
-        QFETCH(int, stateByte);
-        QFETCH(bool, nearEnd);
-        Bench bench;
-        Sim::SimulatedPrinter& printer = printer9600(bench, 150, kNearEndLevel);
-        printer.setReplyOverride(kNearEndState, QByteArray(1, char(stateByte)));
-        const OptoParameterBlock earlier{1, 2, 3, 4, 5, 6};
-        bench.wizard().state().OptoParams = earlier;
-        std::optional<bool> enabledWhileWaiting;
-        whenHeard(printer, kNearEndLevel, 1, [&] {
-            if (MonitorFrm* loading = bench.wizard().loadedMonitorFrm())
-                enabledWhileWaiting = loading->CheckParam->isEnabled();
-        });
-        MonitorFrm& monitor = open(bench, Sensor::NearEnd, "9600", 1);
-        QCOMPARE(enabledWhileWaiting, std::optional<bool>(false));
-        QCOMPARE(countOf(printer, kParameters), 0);
-        QVERIFY(!monitor.CheckParam->isEnabled());
-        QVERIFY(memcmp(&bench.wizard().state().OptoParams, &earlier, sizeof earlier) == 0);
-        QCOMPARE(monitor.windowTitle(), QString("Monitoring Near End Of Paper opto-sensor..."));
+        Sim::SimulatedPrinter& printer = printerAtStep2(bench, {.optoParams = {0, 30, 90, 200, 150, 60}});
+        const QByteArray level = printerSensor ? "\x1do" : "\x1bnl";
+        printer.setReplyOverride(level, "\xc8");
+        printer.setReplyOverride("\x1bns", QByteArray(1, char(state)));
+        printer.setFaults({.onlyFor = level, .delayMs = 100});
+        bench.wizard().state().OptoParams = {0, 11, 22, 33, 44, 55};
+        std::optional<bool> sheetWhileWaiting;
+        onCommand(printer, level,
+                  [&] { sheetWhileWaiting = bench.wizard().monitorFrm().CheckParam->isEnabled(); });
+        MonitorFrm& monitor = open(bench, sensor);
+        QCOMPARE(monitor.windowTitle(), title);
+        QCOMPARE(sheetWhileWaiting, std::optional<bool>(printerSensor));
+        QCOMPARE(monitor.CheckParam->isEnabled(), printerSensor);
+        QCOMPARE(bench.wizard().state().OptoParams.blackLevel, printerSensor ? 30 : 11);
         QVERIFY(monitor.StateEnough->isHidden() && monitor.StateNEOP->isHidden());
         tick(monitor);
-        QCOMPARE(monitor.StateNEOP->isVisible(), nearEnd);
-        QCOMPARE(monitor.StateEnough->isVisible(), !nearEnd);
-        const QList<Sim::TranscriptEntry> all = printer.transcript();
-        QCOMPARE(all[all.size() - 2].bytes, kNearEndState);
-        QCOMPARE(all.last().bytes, kNearEndLevel);
+        QCOMPARE(monitor.StateNEOP->isVisible(), !printerSensor && state == 1);
+        QCOMPARE(monitor.StateEnough->isVisible(), !printerSensor && state != 1);
+        QCOMPARE(strokes(*monitor.Picture1, kTrace),
+                 (QList<QList<int>>{{0, 200, 0, 200}})); // from the opening's
+        QList<int> references; // the height of each line across the sweep, in the order of their colours
+        for (const QColor& colour : {QColor(128, 128, 255), QColor(128, 255, 255), QColor(0, 255, 0),
+                                     QColor(255, 255, 128), QColor(255, 128, 128)})
+            for (const QList<int>& s : strokes(*monitor.Picture1, colour))
+                if (s[0] == 0 && s[2] == 30 && s[1] == s[3]) references << s[1];
+        QCOMPARE(references, printerSensor ? QList<int>({30, 90, 200, 150, 60}) : QList<int>());
     }
 
-    void referenceLinesOnlyForPrinterSensor_data() {
-        QTest::addColumn<bool>("printerSensor");
-        QTest::newRow("printer opto-sensor") << true;
-        QTest::newRow("near-end opto-sensor") << false;
-    }
-    void referenceLinesOnlyForPrinterSensor() {
-        QFETCH(bool, printerSensor);
-        Bench bench;
-        Sim::PrinterConfig config = printerAt(9600, false);
-        config.optoParams = {0, 30, 90, 200, 150, 60};
-        bench.printer(3, config);
-        bench.wizard().state().OptoParams = {0, 11, 22, 33, 44, 55}; // an earlier read-out
-        MonitorFrm& monitor = open(bench, printerSensor ? Sensor::Printer : Sensor::NearEnd, "9600", 1);
-        tick(monitor);
-        QList<QPair<int, QColor>> references;
-        for (const StripChart::Stroke& s : monitor.Picture1->strokes())
-            if (s.from == QPointF(0, s.from.y()) && s.to == QPointF(30, s.from.y()) &&
-                s.colour != Qt::black && s.colour != QColor(255, 0, 0))
-                references << qMakePair(int(s.from.y()), s.colour);
-        const QList<QPair<int, QColor>> expected{{30, QColor(128, 128, 255)},
-                                                 {90, QColor(128, 255, 255)},
-                                                 {200, QColor(0, 255, 0)},
-                                                 {150, QColor(255, 255, 128)},
-                                                 {60, QColor(255, 128, 128)}};
-        QCOMPARE(references, (printerSensor ? expected : QList<QPair<int, QColor>>{}));
-    }
-
-    // The 60th sample clears, draws the grid and a stroke at x = 0 from the old sweep's end; the next
-    // tick draws the grid once more on top, without clearing.
+    // The 60th sample clears, draws the grid and a stroke at x = 0 from the old sweep's end; the next tick
+    // draws the grid once more on top, without clearing.
     void sweepWrapsAtSixty() {
         Bench bench;
-        printer9600(bench);
-        MonitorFrm& monitor = open(bench, Sensor::Printer, "9600", 1);
+        printerAtStep2(bench);
+        MonitorFrm& monitor = open(bench, Sensor::Printer);
         StripChart& chart = *monitor.Picture1;
         tick(monitor, 59);
-        const QList<QPair<int, int>> xs = traceXs(chart);
-        QCOMPARE(xs.size(), 59);
-        QCOMPARE(xs.first(), qMakePair(0, 0));
-        QCOMPARE(xs.last(), qMakePair(29, 30));
-        const qint16 endOfOldSweep = monitor.lastSample;
+        const QList<QList<int>> sweep = strokes(chart, kTrace);
+        QCOMPARE(sweep.size(), 59);
+        QVERIFY(sweep.first()[0] == 0 && sweep.first()[2] == 0 && sweep.last()[0] == 29 &&
+                sweep.last()[2] == 30);
         tick(monitor);
         QCOMPARE(monitor.tickCount, qint16(0));
-        QCOMPARE(traceXs(chart), (QList<QPair<int, int>>{{0, 0}}));
-        QCOMPARE(chart.strokes().back().from.y(), double(endOfOldSweep));
-        QCOMPARE(chart.strokes().back().to.y(), double(monitor.lastSample));
+        QCOMPARE(strokes(chart, kTrace), (QList<QList<int>>{{0, sweep.last()[3], 0, monitor.lastSample}}));
         const size_t gridAndStroke = chart.strokes().size();
         QCOMPARE(chart.texts().size(), size_t(6));
         tick(monitor);
@@ -179,56 +108,53 @@ private slots:
         QCOMPARE(chart.texts().size(), size_t(12));
     }
 
-    // The timer keeps running (it falls due twice in a reply's time) and one more tick is forced in
-    // the middle of a wait: the printer is never asked again before it replied.
-    void tickWaitingKeepsThePort() {
+    // The timer keeps running (it falls due twice in a reply's time) and one more tick is forced in the
+    // middle of a wait: the printer is never asked again before it replied.
+    void ticksNeverOverlap() {
         Bench bench;
-        Sim::SimulatedPrinter& printer = printer9600(bench, 120);
-        MonitorFrm& monitor = open(bench, Sensor::Printer, "9600", 1);
-        whenHeard(printer, kOptoLevel, 3, [&] { QMetaObject::invokeMethod(&monitor, "MonitorTimer_Timer"); });
-        QTRY_VERIFY(countOf(printer, kOptoLevel) >= 6);
-        const QList<Sim::TranscriptEntry> asked = heard(printer, kOptoLevel);
-        for (qsizetype i = 1; i < asked.size(); ++i)
-            QVERIFY2(asked[i].timeMs - asked[i - 1].timeMs >= 120, "asked again before the reply came");
+        Sim::SimulatedPrinter& printer = printerAtStep2(bench);
+        printer.setFaults({.onlyFor = "\x1do", .delayMs = 120});
+        MonitorFrm& monitor = open(bench, Sensor::Printer);
+        onCommand(
+            printer, "\x1do", [&] { QMetaObject::invokeMethod(&monitor, "MonitorTimer_Timer"); }, 3);
+        QTRY_VERIFY(bench.commandsHex(kPort).count("1d 6f") >= 6);
+        qint64 asked = -120;
+        for (const Sim::TranscriptEntry& e : printer.transcript())
+            if (e.bytes == "\x1do")
+                QVERIFY2(std::exchange(asked, e.timeMs) <= e.timeMs - 120, "asked too soon");
         monitor.Back->click();
     }
 
-    void leavingMidTick_data() {
+    void leaveMidTick_data() {
         QTest::addColumn<QString>("way");
         QTest::newRow("Back") << "Back";
         QTest::newRow("Exit") << "Exit";
         QTest::newRow("close box, sheet open") << "close";
     }
-    // Back and Exit restore the printer; the close box leaves it and the link at 57600 with handshake
-    // 2 and unloads the sheet. The abandoned tick's late reply sets nothing going.
-    void leavingMidTick() {
+    // Back and Exit restore the printer's speed; the close box leaves it and the link at 57600 with
+    // hardware flow and unloads the sheet. The abandoned tick's late reply sets nothing going.
+    void leaveMidTick() {
         QFETCH(QString, way);
         const bool closeBox = way == "close";
         Bench bench;
-        Sim::SimulatedPrinter& printer = printer9600(bench, 200);
-        QPointer<MonitorFrm> page = &open(bench, Sensor::Printer, "9600", 1);
+        Sim::SimulatedPrinter& printer = printerAtStep2(bench);
+        printer.setFaults({.onlyFor = "\x1do", .delayMs = 200});
+        QPointer<MonitorFrm> page = &open(bench, Sensor::Printer);
         if (closeBox) page->CheckParam->click();
-        whenHeard(printer, kOptoLevel, 3, [&] { // the 2nd tick's request
-            if (closeBox)
-                page->close();
-            else
-                page->control<QPushButton>(way)->click();
-        });
+        onCommand(
+            printer, "\x1do",
+            [&] { closeBox ? void(page->close()) : page->control<QPushButton>(way)->click(); }, 2);
         QTRY_VERIFY(!bench.wizard().loadedMonitorFrm() || bench.ended());
-        const int heardAtLeaving = int(printer.transcript().size());
         QTest::qWait(400);
-        QCOMPARE(int(printer.transcript().size()), heardAtLeaving);
-        const Sim::TranscriptEntry last = printer.transcript().last();
-        QCOMPARE(last.bytes, closeBox ? kOptoLevel : setSpeed(0x03));
-        QCOMPARE(last.lineSpeed, 57600);
+        QCOMPARE(bench.heard(kPort).last(), closeBox ? "1d 6f @57600 hw" : "1d 42 03 @57600 hw");
         QCOMPARE(printer.model().speed(), closeBox ? 57600 : 9600);
-        verifyLink(bench, closeBox ? "57600" : "9600", closeBox ? 2 : 1);
-        QVERIFY(!bench.wizard().loadedPrintParam());
+        const SharedState& state = bench.wizard().state();
+        QVERIFY(state.PrinterSpeed == (closeBox ? "57600" : "9600") &&
+                state.PrinterHandshake == (closeBox ? 2 : 1));
+        QVERIFY(bench.portClosedAndIdle() && !bench.wizard().loadedPrintParam());
         QCOMPARE(bench.ended(), way == "Exit");
-        if (way != "Exit") {
-            QVERIFY(bench.wizard().step2().isVisible());
-            QTRY_VERIFY(page.isNull());
-        }
+        QCOMPARE(bench.shownPages(), way == "Exit" ? QStringList{} : QStringList{"Step2"});
+        QTRY_VERIFY(page.isNull() || bench.ended());
     }
 
     void printerTrouble_data() {
@@ -241,36 +167,90 @@ private slots:
         QTest::newRow("silent at opening: restored blindly") << "silent"
                                                              << "9600";
     }
-    // Told once, the ticks stop (the silent printer is still sampled); the sheet of a printer that did
-    // not answer stays out of reach, and Back leads to Step2.
+    // Told once, the ticks stop (the silent printer is still sampled); the sheet of a printer that did not
+    // answer stays out of reach, and Back leads to Step2.
     void printerTrouble() {
         QFETCH(QString, trouble);
         QFETCH(QString, speedAfterBack);
         Bench bench;
-        Sim::SimulatedPrinter& printer = printer9600(bench, 200);
-        if (trouble == "busy") bench.holdBusy(3);
+        Sim::SimulatedPrinter& printer = printerAtStep2(bench);
+        printer.setFaults({.onlyFor = "\x1do", .delayMs = 200});
+        if (trouble == "busy") bench.holdBusy(kPort);
         if (trouble == "silent") printer.setFaults({.silent = true});
-        if (trouble == "vanish") whenHeard(printer, kOptoLevel, 2, [&] { printer.vanish(); });
-        MonitorFrm& monitor = open(bench, Sensor::Printer, "9600", 1);
+        if (trouble == "vanish")
+            onCommand(
+                printer, "\x1do", [&] { printer.vanish(); }, 2);
+        MonitorFrm& monitor = open(bench, Sensor::Printer);
         QTRY_COMPARE(bench.boxes().seen().size(), size_t(1));
-        if (trouble == "vanish") QTest::qWait(200); // a silent printer's tick would wait on
+        if (trouble == "vanish") QTest::qWait(200); // a second tick would tell again (a silent one waits on)
         QCOMPARE(bench.boxes().seen().size(), size_t(1));
         const MessageBoxes::Seen box = bench.boxes().seen().front();
         if (trouble == "silent") {
             QCOMPARE(box.text, QString("The printer does not answer at 57600 bauds."));
-            QCOMPARE(box.icon, QMessageBox::Warning);
-            QVERIFY(!monitor.CheckParam->isEnabled());
+            QVERIFY(box.icon == QMessageBox::Warning && !monitor.CheckParam->isEnabled());
         } else {
-            QVERIFY(box.text.contains("COM3") || trouble == "vanish");
-            QCOMPARE(box.icon, QMessageBox::Critical);
+            QVERIFY(box.icon == QMessageBox::Critical && (box.text.contains("COM3") || trouble == "vanish"));
         }
         QCOMPARE(monitor.MonitorTimer->isActive(), trouble == "silent");
         monitor.Back->click();
         QCOMPARE(bench.boxes().seen().size(), size_t(1));
-        QCOMPARE(!printer.transcript().isEmpty() && printer.transcript().last().bytes == setSpeed(0x03),
+        QCOMPARE(bench.commandsHex(kPort).value(bench.commandsHex(kPort).size() - 1) == "1d 42 03",
                  trouble == "silent");
-        verifyLink(bench, speedAfterBack, speedAfterBack == "9600" ? 1 : 2);
-        QVERIFY(bench.wizard().step2().isVisible());
+        QCOMPARE(bench.wizard().state().PrinterSpeed, speedAfterBack);
+        QVERIFY(bench.portClosedAndIdle());
+        QCOMPARE(bench.shownPages(), QStringList{"Step2"});
+    }
+
+    void parameterSheet_data() {
+        QTest::addColumn<QList<int>>("params");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("type 0, levels 0")
+            << QList<int>{0, 0, 0, 0, 0, 0}
+            << QStringList{"Reflective Optosensor", "Black Level : 0",     "Mark / Backing Level : 0",
+                           "Paper Level : 0",       "Paper Threshold : 0", "Mark / Backing Threshold : 0"};
+        QTest::newRow("type 255, levels 255 and others")
+            << QList<int>{255, 37, 8, 255, 115, 140}
+            << QStringList{"Transmitive Optosensor",   "Black Level : 37",
+                           "Mark / Backing Level : 8", "Paper Level : 255",
+                           "Paper Threshold : 115",    "Mark / Backing Threshold : 140"};
+    }
+    // The sheet shows the printer's parameters against the monitor's right edge. A second click only shows
+    // it again; closed and opened again, it is placed and filled afresh; Back unloads it with the monitor.
+    void parameterSheet() {
+        QFETCH(QList<int>, params);
+        QFETCH(QStringList, lines);
+        Bench bench;
+        Sim::OptoParams opto;
+        std::copy(params.begin(), params.end(), opto.begin());
+        printerAtStep2(bench, {.optoParams = opto});
+        MonitorFrm& monitor = open(bench, Sensor::Printer);
+        const auto shown = [&](PrintParam* sheet) {
+            const QRect outer = monitor.frameGeometry();
+            return sheet && sheet->isVisible() &&
+                   sheet->frameGeometry().topLeft() == outer.topRight() + QPoint(1, 0);
+        };
+        monitor.move(100, 80);
+        monitor.CheckParam->click();
+        QPointer<PrintParam> sheet = bench.wizard().loadedPrintParam();
+        QVERIFY(shown(sheet));
+        QCOMPARE(
+            (QStringList{sheet->OptoType_L->text(), sheet->BlackLevel->text(), sheet->MarkLevel->text(),
+                         sheet->PaperLevel->text(), sheet->PaperThres->text(), sheet->MarkThres->text()}),
+            lines);
+        monitor.move(300, 200);
+        bench.wizard().state().OptoParams.blackLevel = 99;
+        sheet->hide();
+        monitor.CheckParam->click();
+        QVERIFY(bench.wizard().loadedPrintParam() == sheet && sheet->isVisible() && !shown(sheet));
+        QCOMPARE(sheet->BlackLevel->text(), lines[1]);
+        sheet->close();
+        QTRY_VERIFY(sheet.isNull());
+        monitor.CheckParam->click();
+        sheet = bench.wizard().loadedPrintParam();
+        QVERIFY(shown(sheet));
+        QCOMPARE(sheet->BlackLevel->text(), QString("Black Level : 99"));
+        monitor.Back->click();
+        QTRY_VERIFY(sheet.isNull());
     }
 };
 

@@ -1,18 +1,26 @@
 #include "bench.h"
 
-#include "link/mscomm.h"
-#include "sensor/step2.h"
+#include "shell/page.h"
 #include "wizard/wizard.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QPushButton>
 #include <QDir>
+#include <QPushButton>
 
 MessageBoxes::MessageBoxes() {
-    m_timer.setInterval(5);
-    connect(&m_timer, &QTimer::timeout, this, &MessageBoxes::look);
-    m_timer.start();
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box->property("veltaroTestSeen").toBool()) return;
+        box->setProperty("veltaroTestSeen", true);
+        m_seen.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                          box->standardButton(box->defaultButton())});
+        QAbstractButton* choice = box->defaultButton() ? box->defaultButton() : box->button(QMessageBox::Ok);
+        if (!m_answers.empty()) choice = box->button(m_answers.front());
+        if (!m_answers.empty()) m_answers.pop_front();
+        if (choice) choice->click();
+    });
+    m_timer.start(5);
 }
 
 QStringList MessageBoxes::texts() const {
@@ -22,23 +30,55 @@ QStringList MessageBoxes::texts() const {
     return list;
 }
 
-void MessageBoxes::look() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || m_held || box->property("veltaroTestSeen").toBool())
-        return;
-    box->setProperty("veltaroTestSeen", true);
-    Seen s{box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-           box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton};
-    m_seen.push_back(s);
-    QMessageBox::StandardButton choice = QMessageBox::Ok;
-    if (!m_answers.empty()) {
-        choice = m_answers.front();
-        m_answers.pop_front();
-    } else if (s.defaultButton != QMessageBox::NoButton) {
-        choice = s.defaultButton;
-    }
-    if (QAbstractButton* button = box->button(choice))
-        button->click();
+Sim::SimulatedPrinter& PrinterBench::printer(int n, const Sim::PrinterConfig& config) {
+    auto& printer = m_printers.emplace_back(n, std::make_unique<Sim::SimulatedPrinter>(config)).second;
+    printer->attach(m_ports.path(), n);
+    return *printer;
+}
+
+Sim::SimulatedPrinter* PrinterBench::printerAt(int n) const {
+    for (auto& [port, printer] : m_printers)
+        if (port == n) return printer.get();
+    return nullptr;
+}
+
+void PrinterBench::holdBusy(int n) {
+    Busy& busy = *m_busy.emplace_back(std::make_unique<Busy>());
+    m_ports.setPort(n, busy.pty.slavePath());
+    busy.holder.setCommPort(n);
+    busy.holder.open();
+}
+
+QStringList PrinterBench::listed(int n, bool withLine) const {
+    QStringList list;
+    if (const Sim::SimulatedPrinter* printer = printerAt(n))
+        for (const Sim::TranscriptEntry& e : printer->transcript())
+            list << QString::fromLatin1(e.bytes.toHex(' ')) +
+                        (withLine ? QStringLiteral(" @%1%2").arg(e.lineSpeed).arg(e.hardwareFlow ? " hw" : "")
+                                  : QString());
+    return list;
+}
+
+void onCommand(Sim::SimulatedPrinter& printer, const QByteArray& command, std::function<void()> action,
+               int n) {
+    auto left = std::make_shared<int>(n);
+    QObject::connect(&printer, &Sim::SimulatedPrinter::commandReceived, &printer, [=](const auto& entry) {
+        if (entry.bytes == command && --*left == 0) QTimer::singleShot(0, action);
+    });
+}
+
+static void setFound(SharedState& state, int n, const QString& speed, int handshake) {
+    state.PrinterFound = true;
+    state.PrinterPort = qint16(n);
+    state.PrinterSpeed = speed;
+    state.PrinterHandshake = qint16(handshake);
+}
+
+CoreBench::CoreBench() {
+    state.EscChar = "\x1b";
+    state.GsChar = "\x1d";
+    state.CanChar = "\x18";
+    setFound(state, 3, "9600", 1);
 }
 
 Bench::Bench() : m_oldDir(QDir::currentPath()) {
@@ -47,52 +87,26 @@ Bench::Bench() : m_oldDir(QDir::currentPath()) {
     m_wizard->setEndRoutine([this] { m_ended = true; });
 }
 
+// The wizard, a member, goes first and closes its port before the printers go.
 Bench::~Bench() {
-    m_wizard.reset();
-    m_holders.clear();
-    m_printers.clear();
     QDir::setCurrent(m_oldDir);
-}
-
-Sim::SimulatedPrinter& Bench::printer(int n, const Sim::PrinterConfig& config) {
-    auto printer = std::make_unique<Sim::SimulatedPrinter>(config);
-    printer->attach(m_ports.path(), n);
-    m_printers.emplace_back(n, std::move(printer));
-    return *m_printers.back().second;
-}
-
-Sim::SimulatedPrinter* Bench::printerAt(int n) {
-    for (auto& [port, printer] : m_printers)
-        if (port == n)
-            return printer.get();
-    return nullptr;
-}
-
-void Bench::holdBusy(int n) {
-    auto pty = std::make_unique<RawPty>();
-    m_ports.setPort(n, pty->slavePath());
-    auto holder = std::make_unique<MSComm>();
-    holder->setCommPort(n);
-    holder->open();
-    m_busyPtys.push_back(std::move(pty));
-    m_holders.push_back(std::move(holder));
 }
 
 void Bench::detected(int n, const QString& speed, int handshake) {
     m_wizard->step1();
-    SharedState& state = m_wizard->state();
-    state.PrinterFound = true;
-    state.PrinterPort = qint16(n);
-    state.PrinterSpeed = speed;
-    state.PrinterHandshake = qint16(handshake);
-    m_wizard->step2().show();
+    setFound(m_wizard->state(), n, speed, handshake);
+    m_wizard->page(PageId::Step2).show();
 }
 
-QStringList Bench::commandsHex(int n) const {
-    QStringList list;
-    for (const auto& [port, printer] : m_printers)
-        if (port == n)
-            for (const Sim::TranscriptEntry& e : printer->transcript())
-                list << QString::fromLatin1(e.bytes.toHex(' '));
-    return list;
+QStringList Bench::shownPages() {
+    QStringList names;
+    for (PageId id : {PageId::Step1, PageId::PortSelection, PageId::Step2, PageId::ChanReflectModeFrm,
+                      PageId::Step3, PageId::MonitorFrm})
+        if (Page* page = m_wizard->loadedPage(id); page && page->isVisible()) names << page->objectName();
+    return names;
+}
+
+bool Bench::portClosedAndIdle() {
+    Link& link = m_wizard->link();
+    return !m_wizard->state().PortIsOpen && !link.comm().portOpen() && !link.isWaiting();
 }

@@ -28,7 +28,7 @@ private:
 class TestPortFolder {
 public:
     TestPortFolder();
-    QString path() const;
+    QString path() const { return m_dir.path() + QStringLiteral("/veltaro/ports"); }
     // Makes port n a link to the given device path (or removes the entry when path is empty).
     void setPort(int n, const QString& devicePath);
 

@@ -1,0 +1,90 @@
+// The live readings: the switch to 57600 with hardware flow and back, what the opening and a tick ask,
+// and a tick that keeps the port while it waits.
+#include "printer/sampler.h"
+#include "support/bench.h"
+
+#include <QtTest>
+
+using Printer::Outcome;
+using Printer::Sensor;
+
+class TstSampler : public QObject {
+    Q_OBJECT
+
+private slots:
+    void switchReadAndRestore_data() {
+        QTest::addColumn<Sensor>("sensor");
+        QTest::addColumn<QString>("speed"); // found by detection
+        QTest::addColumn<int>("handshake");
+        QTest::addColumn<int>("printerSpeed");
+        QTest::addColumn<QString>("restore");
+        const auto printer = Sensor::PrinterOpto;
+        QTest::newRow("9600 XON/XOFF") << printer << "9600" << 1 << 9600 << "1d 42 03";
+        QTest::newRow("near-end sensor") << Sensor::NearEnd << "9600" << 1 << 9600 << "1d 42 03";
+        QTest::newRow("38400 hardware") << printer << "38400" << 2 << 38400 << "1d 42 85";
+        QTest::newRow("28800 shares code 5") << printer << "28800" << 1 << 28800 << "1d 42 05";
+        // The printer runs at 57600 already; it is sent back to 9600.
+        QTest::newRow("a speed the table does not know") << printer << "14400" << 2 << 57600 << "1d 42 83";
+    }
+    void switchReadAndRestore() {
+        QFETCH(Sensor, sensor);
+        QFETCH(QString, speed);
+        QFETCH(int, handshake);
+        QFETCH(int, printerSpeed);
+        QFETCH(QString, restore);
+        CoreBench b;
+        Sim::SimulatedPrinter& printer =
+            b.printer(3, {.speed = printerSpeed, .hardwareFlow = handshake == 2, .nearEnd = true});
+        b.state.PrinterSpeed = speed;
+        b.state.PrinterHandshake = qint16(handshake);
+        Printer::Sampler sampler(b.link, sensor);
+        QVERIFY(sampler.switchToMonitorSpeed().ok());
+        QVERIFY(b.state.PrinterSpeed == "57600" && b.state.PrinterHandshake == 2);
+        const Printer::Result<Printer::Sampler::Opening> opening = sampler.readOpening();
+        QVERIFY(opening.ok() && opening.value.level);
+        QCOMPARE(opening.value.params.has_value(), sensor == Sensor::PrinterOpto);
+        if (opening.value.params)
+            QCOMPARE(opening.value.params->markThreshold, printer.model().optoParams()[5]);
+        QTimer pace;
+        sampler.start(pace);
+        const Printer::Result<Printer::Sampler::Reading> sample = sampler.readSample();
+        QVERIFY(sample.ok());
+        QCOMPARE(sample.value.nearEnd, sensor == Sensor::NearEnd ? std::optional<quint8>(1) : std::nullopt);
+        sampler.stop();
+        QVERIFY(sampler.restoreSpeed().ok());
+
+        QStringList heard{QStringLiteral("1d 42 86 @%1%2").arg(speed, handshake == 2 ? " hw" : "")};
+        for (const char* command : sensor == Sensor::PrinterOpto ? QList{"1b 4f", "1d 6f", "1d 6f"}
+                                                                 : QList{"1b 6e 6c", "1b 6e 73", "1b 6e 6c"})
+            heard << QString(command) + " @57600 hw";
+        QCOMPARE(b.heard(3), heard << restore + " @57600 hw");
+        QCOMPARE(printer.model().speed(), speed == "14400" ? 9600 : printerSpeed);
+        QCOMPARE(printer.model().hardwareFlow(), handshake == 2);
+        QVERIFY(b.state.PrinterSpeed == speed && b.state.PrinterHandshake == handshake && !b.comm.portOpen());
+    }
+
+    // While a tick waits for its reply no other tick is due; stop() ends the wait and closes the port.
+    void tickKeepsThePort() {
+        CoreBench b;
+        Sim::SimulatedPrinter& printer = b.printer(3);
+        Printer::Sampler sampler(b.link, Sensor::PrinterOpto);
+        QVERIFY(sampler.switchToMonitorSpeed().ok() && sampler.readOpening().ok());
+        QTimer pace;
+        sampler.start(pace);
+        QVERIFY(sampler.tickDue());
+        printer.setFaults({.onlyFor = "\x1do", .delayMs = 200});
+        std::optional<bool> dueWhileWaiting;
+        onCommand(printer, "\x1do", [&] {
+            dueWhileWaiting = sampler.tickDue();
+            sampler.stop();
+        });
+        QCOMPARE(sampler.readSample().outcome, Outcome::Cancelled);
+        QCOMPARE(dueWhileWaiting, std::optional<bool>(false));
+        QVERIFY(!sampler.tickDue() && !b.comm.portOpen() && !b.link.isWaiting());
+        QCOMPARE(sampler.readSample().outcome, Outcome::Cancelled); // nothing more is asked
+        QCOMPARE(b.commandsHex(3), (QStringList{"1d 42 86", "1b 4f", "1d 6f", "1d 6f"}));
+    }
+};
+
+QTEST_MAIN(TstSampler)
+#include "tst_sampler.moc"
