@@ -1,7 +1,7 @@
 // The automatic search and the probe on the port object alone, against simulated printers: the bytes and
 // line speeds in their order, the status texts, and what is learnt from the replies.
+#include "corebench.h"
 #include "printer/detector.h"
-#include "support/bench.h"
 
 #include <QtTest>
 

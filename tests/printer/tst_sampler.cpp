@@ -1,7 +1,7 @@
-// The live readings: the switch to 57600 with hardware flow and back, what the opening and a tick ask,
-// and a tick that keeps the port while it waits.
+// The live readings: the switch to 57600 with hardware flow and back, and what the opening and a tick ask.
+// That a tick keeps the port while it waits is the monitor page's test, whose timer drives the ticks.
+#include "corebench.h"
 #include "printer/sampler.h"
-#include "support/bench.h"
 
 #include <QtTest>
 
@@ -61,28 +61,6 @@ private slots:
         QCOMPARE(printer.model().speed(), speed == "14400" ? 9600 : printerSpeed);
         QCOMPARE(printer.model().hardwareFlow(), handshake == 2);
         QVERIFY(b.state.PrinterSpeed == speed && b.state.PrinterHandshake == handshake && !b.comm.portOpen());
-    }
-
-    // While a tick waits for its reply no other tick is due; stop() ends the wait and closes the port.
-    void tickKeepsThePort() {
-        CoreBench b;
-        Sim::SimulatedPrinter& printer = b.printer(3);
-        Printer::Sampler sampler(b.link, Sensor::PrinterOpto);
-        QVERIFY(sampler.switchToMonitorSpeed().ok() && sampler.readOpening().ok());
-        QTimer pace;
-        sampler.start(pace);
-        QVERIFY(sampler.tickDue());
-        printer.setFaults({.onlyFor = "\x1do", .delayMs = 200});
-        std::optional<bool> dueWhileWaiting;
-        onCommand(printer, "\x1do", [&] {
-            dueWhileWaiting = sampler.tickDue();
-            sampler.stop();
-        });
-        QCOMPARE(sampler.readSample().outcome, Outcome::Cancelled);
-        QCOMPARE(dueWhileWaiting, std::optional<bool>(false));
-        QVERIFY(!sampler.tickDue() && !b.comm.portOpen() && !b.link.isWaiting());
-        QCOMPARE(sampler.readSample().outcome, Outcome::Cancelled); // nothing more is asked
-        QCOMPARE(b.commandsHex(3), (QStringList{"1d 42 86", "1b 4f", "1d 6f", "1d 6f"}));
     }
 };
 

@@ -1,8 +1,8 @@
 // What the printer is asked before and for a calibration: whether the near-end extension is fitted, and
 // the calibration with its paper check.
+#include "corebench.h"
 #include "printer/calibration.h"
 #include "printer/sensorsetup.h"
-#include "support/bench.h"
 
 #include <QtTest>
 

@@ -1,25 +1,17 @@
 #pragma once
 
-// Benches for tests against simulated printers on pseudo-terminals named as COM ports in a private port
-// folder: CoreBench for the printer core without windows, Bench for the wizard, whose end routine it
-// observes and whose message boxes it answers as a technician would.
+// Simulated printers on pseudo-terminals named as COM ports in a private port folder; Bench adds the wizard,
+// observes its end routine and answers its message boxes as a technician would.
 
 #include "link/link.h"
 #include "ptypair.h"
 #include "simulatedprinter.h"
 
 #include <QMessageBox>
-#include <QTimer>
-
-#include <deque>
-#include <functional>
-#include <memory>
-#include <vector>
 
 class Wizard;
 
-// Records every modal message box that appears and presses a button in it: the next queued answer, or
-// the default button (OK when there is none).
+// Records every modal message box and presses a button in it: the next queued answer, or the default.
 class MessageBoxes {
 public:
     struct Seen {
@@ -31,23 +23,36 @@ public:
     MessageBoxes();
     void answer(QMessageBox::StandardButton button) { m_answers.push_back(button); }
     const std::vector<Seen>& seen() const { return m_seen; }
-    QStringList texts() const;
+    QStringList texts() const { return m_texts; }
 
 private:
     QTimer m_timer;
-    std::deque<QMessageBox::StandardButton> m_answers;
+    QList<QMessageBox::StandardButton> m_answers;
     std::vector<Seen> m_seen;
+    QStringList m_texts;
 };
 
-// The port folder and what is named in it.
 class PrinterBench {
 public:
     TestPortFolder& ports() { return m_ports; }
-    Sim::SimulatedPrinter& printer(int n, const Sim::PrinterConfig& config = {});
-    Sim::SimulatedPrinter* printerAt(int n) const;
-    void holdBusy(int n); // a port that exists but another program holds open
-    // Every command the printer on COMn heard or ignored, in order: "1b 76", or with heard()
-    // "1b 76 @9600" and " hw" when hardware flow control was on.
+    Sim::SimulatedPrinter& printer(int n, const Sim::PrinterConfig& config = {}) {
+        auto& printer = m_printers.emplace_back(n, std::make_unique<Sim::SimulatedPrinter>(config)).second;
+        printer->attach(m_ports.path(), n);
+        return *printer;
+    }
+    Sim::SimulatedPrinter* printerAt(int n) const {
+        for (auto& [port, printer] : m_printers)
+            if (port == n) return printer.get();
+        return nullptr;
+    }
+    // A port that exists but another program holds open.
+    void holdBusy(int n) {
+        Busy& busy = *m_busy.emplace_back(std::make_unique<Busy>());
+        m_ports.setPort(n, busy.pty.slavePath());
+        busy.holder.setCommPort(n);
+        busy.holder.open();
+    }
+    // What the printer on COMn heard or ignored, in order: "1b 76", or "1b 76 @9600 hw" with the line.
     QStringList commandsHex(int n) const { return listed(n, false); }
     QStringList heard(int n) const { return listed(n, true); }
 
@@ -62,19 +67,14 @@ private:
     std::vector<std::unique_ptr<Busy>> m_busy;
 };
 
-// Runs the action once from the event loop, soon after the printer has heard the command the n-th time
-// (inside the wait for its reply when the reply is slow).
-void onCommand(Sim::SimulatedPrinter& printer, const QByteArray& command, std::function<void()> action,
-               int n = 1);
-// The printer core as the detection page holds it: the command prefixes, and the link settings of a
-// printer found on COM3 at 9600 with XON/XOFF.
-struct CoreBench : PrinterBench {
-    CoreBench();
-    SharedState state;
-    MSComm comm;
-    QTimer timer1;
-    Link link{state, comm, timer1};
-};
+// Runs the action from the event loop once the printer has heard the command the n-th time.
+inline void onCommand(Sim::SimulatedPrinter& printer, const QByteArray& command, std::function<void()> action,
+                      int n = 1) {
+    auto left = std::make_shared<int>(n);
+    QObject::connect(&printer, &Sim::SimulatedPrinter::commandReceived, &printer, [=](const auto& entry) {
+        if (entry.bytes == command && --*left == 0) QTimer::singleShot(0, action);
+    });
+}
 
 class Bench : public PrinterBench {
 public:
@@ -86,8 +86,7 @@ public:
     // The link settings as if detection had found the printer on COMn (Step1 loaded, Step2 shown).
     void detected(int n, const QString& speed, int handshake);
     QStringList shownPages(); // the wizard pages now visible, by name
-    // Neither the shared state nor the port object holds the port, and no wait is in progress.
-    bool portClosedAndIdle();
+    bool portClosedAndIdle(); // neither the shared state nor the port object holds it; no wait goes on
 
 private:
     MessageBoxes m_boxes;

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <fcntl.h>
@@ -41,9 +40,7 @@ void RawPty::write(const QByteArray& bytes) {
 
 QByteArray RawPty::readAll() {
     QByteArray all;
-    QElapsedTimer quiet;
-    quiet.start();
-    while (m_master >= 0 && quiet.elapsed() < 30) {
+    for (int quietPolls = 0; m_master >= 0 && quietPolls < 6; ++quietPolls) { // quiet for 30 ms
         QCoreApplication::processEvents();
         pollfd p{m_master, POLLIN, 0};
         char buf[512];
@@ -51,7 +48,7 @@ QByteArray RawPty::readAll() {
             ::poll(&p, 1, 5) > 0 && (p.revents & POLLIN) ? ::read(m_master, buf, sizeof buf) : 0;
         if (n > 0) {
             all.append(buf, n);
-            quiet.restart();
+            quietPolls = -1;
         }
     }
     return all;
