@@ -22,7 +22,6 @@ private slots:
         QTest::newRow("9600 XON/XOFF") << printer << "9600" << 1 << 9600 << "1d 42 03";
         QTest::newRow("near-end sensor") << Sensor::NearEnd << "9600" << 1 << 9600 << "1d 42 03";
         QTest::newRow("38400 hardware") << printer << "38400" << 2 << 38400 << "1d 42 85";
-        QTest::newRow("28800 shares code 5") << printer << "28800" << 1 << 28800 << "1d 42 05";
         // The printer runs at 57600 already; it is sent back to 9600.
         QTest::newRow("a speed the table does not know") << printer << "14400" << 2 << 57600 << "1d 42 83";
     }
