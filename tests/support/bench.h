@@ -1,82 +1,96 @@
 #pragma once
 
-// A service bench for end-to-end tests: a private port folder, simulated printers on pseudo-terminals
-// named as COM ports, the wizard with its end routine observed, and message boxes answered as a
-// technician would.
+// Simulated printers on pseudo-terminals named as COM ports in a private port folder; Bench adds the wizard,
+// observes its end routine and answers its message boxes as a technician would.
 
+#include "link/link.h"
 #include "ptypair.h"
-#include "link/mscomm.h"
 #include "simulatedprinter.h"
 
 #include <QMessageBox>
-#include <QPointer>
-#include <QStringList>
-#include <QTimer>
-
-#include <deque>
-#include <memory>
-#include <vector>
 
 class Wizard;
 
-// Records every modal message box that appears and presses a button in it: the next queued answer, or
-// OK (or the default button) when nothing is queued.
-class MessageBoxes : public QObject {
-    Q_OBJECT
+// Records every modal message box and presses a button in it: the next queued answer, or the default.
+class MessageBoxes {
 public:
     struct Seen {
-        QString title;
-        QString text;
+        QString title, text;
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton;
     };
-
     MessageBoxes();
     void answer(QMessageBox::StandardButton button) { m_answers.push_back(button); }
-    // While held, boxes stay open (to test what happens while a box is up).
-    void hold(bool held) { m_held = held; }
     const std::vector<Seen>& seen() const { return m_seen; }
-    QStringList texts() const;
-    void clear() { m_seen.clear(); }
+    QStringList texts() const { return m_texts; }
 
 private:
-    void look();
     QTimer m_timer;
-    std::deque<QMessageBox::StandardButton> m_answers;
+    QList<QMessageBox::StandardButton> m_answers;
     std::vector<Seen> m_seen;
-    bool m_held = false;
+    QStringList m_texts;
 };
 
-class Bench {
+class PrinterBench {
 public:
-    Bench();  // runs in the help folder, so that HelpDir finds the help pages
-    ~Bench();
-
-    Wizard& wizard() { return *m_wizard; }
-    MessageBoxes& boxes() { return m_boxes; }
     TestPortFolder& ports() { return m_ports; }
-    bool ended() const { return m_ended; }
-
-    // A simulated printer named as COMn.
-    Sim::SimulatedPrinter& printer(int n, const Sim::PrinterConfig& config = {});
-    Sim::SimulatedPrinter* printerAt(int n);
+    Sim::SimulatedPrinter& printer(int n, const Sim::PrinterConfig& config = {}) {
+        auto& printer = m_printers.emplace_back(n, std::make_unique<Sim::SimulatedPrinter>(config)).second;
+        printer->attach(m_ports.path(), n);
+        return *printer;
+    }
+    Sim::SimulatedPrinter* printerAt(int n) const {
+        for (auto& [port, printer] : m_printers)
+            if (port == n) return printer.get();
+        return nullptr;
+    }
     // A port that exists but another program holds open.
-    void holdBusy(int n);
-
-    // The link settings as if detection had found the printer on COMn (Step1 loaded, Step2 shown).
-    void detected(int n, const QString& speed, int handshake);
-
-    // The bytes of every command the printer on COMn heard or ignored, in order, as hex.
-    QStringList commandsHex(int n) const;
+    void holdBusy(int n) {
+        Busy& busy = *m_busy.emplace_back(std::make_unique<Busy>());
+        m_ports.setPort(n, busy.pty.slavePath());
+        busy.holder.setCommPort(n);
+        busy.holder.open();
+    }
+    // What the printer on COMn heard or ignored, in order: "1b 76", or "1b 76 @9600 hw" with the line.
+    QStringList commandsHex(int n) const { return listed(n, false); }
+    QStringList heard(int n) const { return listed(n, true); }
 
 private:
+    QStringList listed(int n, bool withLine) const;
+    struct Busy {
+        RawPty pty;
+        MSComm holder;
+    };
     TestPortFolder m_ports;
+    std::vector<std::pair<int, std::unique_ptr<Sim::SimulatedPrinter>>> m_printers;
+    std::vector<std::unique_ptr<Busy>> m_busy;
+};
+
+// Runs the action from the event loop once the printer has heard the command the n-th time.
+inline void onCommand(Sim::SimulatedPrinter& printer, const QByteArray& command, std::function<void()> action,
+                      int n = 1) {
+    auto left = std::make_shared<int>(n);
+    QObject::connect(&printer, &Sim::SimulatedPrinter::commandReceived, &printer, [=](const auto& entry) {
+        if (entry.bytes == command && --*left == 0) QTimer::singleShot(0, action);
+    });
+}
+
+class Bench : public PrinterBench {
+public:
+    Bench(); // runs in the help folder, so that HelpDir finds the help pages
+    ~Bench();
+    Wizard& wizard() { return *m_wizard; }
+    MessageBoxes& boxes() { return m_boxes; }
+    bool ended() const { return m_ended; }
+    // The link settings as if detection had found the printer on COMn (Step1 loaded, Step2 shown).
+    void detected(int n, const QString& speed, int handshake);
+    QStringList shownPages(); // the wizard pages now visible, by name
+    bool portClosedAndIdle(); // neither the shared state nor the port object holds it; no wait goes on
+
+private:
     MessageBoxes m_boxes;
     std::unique_ptr<Wizard> m_wizard;
-    std::vector<std::pair<int, std::unique_ptr<Sim::SimulatedPrinter>>> m_printers;
-    std::vector<std::unique_ptr<RawPty>> m_busyPtys;
-    std::vector<std::unique_ptr<MSComm>> m_holders;
     QString m_oldDir;
     bool m_ended = false;
 };

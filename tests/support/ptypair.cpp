@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <fcntl.h>
@@ -15,8 +14,7 @@
 
 RawPty::RawPty() {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
-        return;
+    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) return;
     m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
     m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY | O_NONBLOCK);
     termios t{};
@@ -27,38 +25,33 @@ RawPty::RawPty() {
 
 RawPty::~RawPty() {
     closeMaster();
-    if (m_slave >= 0)
-        ::close(m_slave);
+    if (m_slave >= 0) ::close(m_slave);
+}
+
+void RawPty::closeMaster() {
+    if (m_master >= 0) ::close(m_master);
+    m_master = -1;
 }
 
 void RawPty::write(const QByteArray& bytes) {
-    if (m_master >= 0)
-        [[maybe_unused]] auto n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
+    if (m_master >= 0) [[maybe_unused]]
+        auto n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
 }
 
 QByteArray RawPty::readAll() {
     QByteArray all;
-    QElapsedTimer quiet;
-    quiet.start();
-    while (m_master >= 0 && quiet.elapsed() < 30) {
+    for (int quietPolls = 0; m_master >= 0 && quietPolls < 6; ++quietPolls) { // quiet for 30 ms
         QCoreApplication::processEvents();
         pollfd p{m_master, POLLIN, 0};
-        if (::poll(&p, 1, 5) > 0 && (p.revents & POLLIN)) {
-            char buf[512];
-            const ssize_t n = ::read(m_master, buf, sizeof buf);
-            if (n > 0) {
-                all.append(buf, n);
-                quiet.restart();
-            }
+        char buf[512];
+        const ssize_t n =
+            ::poll(&p, 1, 5) > 0 && (p.revents & POLLIN) ? ::read(m_master, buf, sizeof buf) : 0;
+        if (n > 0) {
+            all.append(buf, n);
+            quietPolls = -1;
         }
     }
     return all;
-}
-
-void RawPty::closeMaster() {
-    if (m_master >= 0)
-        ::close(m_master);
-    m_master = -1;
 }
 
 TestPortFolder::TestPortFolder() {
@@ -67,11 +60,8 @@ TestPortFolder::TestPortFolder() {
     SerialDevices::replaceSystemDevices(QList<SerialDevices::Device>{});
 }
 
-QString TestPortFolder::path() const { return m_dir.path() + QStringLiteral("/veltaro/ports"); }
-
 void TestPortFolder::setPort(int n, const QString& devicePath) {
     const QString entry = path() + QStringLiteral("/COM") + QString::number(n);
     QFile::remove(entry);
-    if (!devicePath.isEmpty())
-        QFile::link(devicePath, entry);
+    if (!devicePath.isEmpty()) QFile::link(devicePath, entry);
 }

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
-// A bare pseudo-terminal for tests that need to put exact bytes on the line or read exactly what the
-// application wrote, without a printer model in between.
+// A bare pseudo-terminal: exact bytes on the line, no printer model in between.
 class RawPty {
 public:
     RawPty();
@@ -13,9 +11,8 @@ public:
     bool isValid() const { return m_master >= 0; }
     QString slavePath() const { return m_slavePath; }
     void write(const QByteArray& bytes);
-    // Everything the application has written so far (processes events briefly so nothing is in flight).
-    QByteArray readAll();
-    void closeMaster(); // the device vanishes
+    QByteArray readAll(); // what the application wrote, once the line has been quiet for a moment
+    void closeMaster();   // the device vanishes
 
 private:
     int m_master = -1;
@@ -23,14 +20,12 @@ private:
     QString m_slavePath;
 };
 
-// A private port folder for one test: COMn entries are created in it, and the machine's own serial ports
-// are kept out of sight.
+// A private port folder of COMn entries for one test; the machine's own serial ports are out of sight.
 class TestPortFolder {
 public:
     TestPortFolder();
-    QString path() const;
-    // Makes port n a link to the given device path (or removes the entry when path is empty).
-    void setPort(int n, const QString& devicePath);
+    QString path() const { return m_dir.path() + QStringLiteral("/veltaro/ports"); }
+    void setPort(int n, const QString& devicePath); // COMn -> the device; an empty path removes COMn
 
 private:
     QTemporaryDir m_dir;

@@ -1,41 +1,33 @@
 #pragma once
 
-// Steps shared by the end-to-end tests of the sensor and calibration pages: a printer on COM3 found at
-// 9600 with XON/XOFF, Step2 shown, a choice of sensor and action, and actions timed to what the printer
-// hears.
+// A printer on COM3 found at its own speed with Step2 shown, and a choice of sensor and action.
 
 #include "bench.h"
+#include "sensor/step2.h"
+#include "wizard/wizard.h"
 
-#include <QByteArray>
-#include <QStringList>
-
-#include <functional>
-
-class Step2;
+#include <QPushButton>
+#include <QRadioButton>
 
 namespace SensorSteps {
 
 constexpr int kPort = 3;
-
-// The printer on COM3 and Step2 shown, as after a detection that found it.
-Sim::SimulatedPrinter& printerAtStep2(Bench& bench, const Sim::PrinterConfig& config = {});
-Step2& step2(Bench& bench);
-
 enum class Sensor { Printer, NearEnd };
 enum class Action { Monitor, Calibrate };
-void choose(Bench& bench, Sensor sensor, Action action);
 
-// Runs the action once, soon after the printer has heard the command (normally inside the wait for its
-// reply; delay the reply to be sure).
-void onCommand(Sim::SimulatedPrinter& printer, const QByteArray& command, std::function<void()> action);
+inline Step2& step2(Bench& bench) {
+    return bench.wizard().step2();
+}
 
-// The printer's transcript as hex strings ("1b 6e 70").
-QStringList heard(Bench& bench);
-// The wizard pages now visible, by name.
-QStringList shownPages(Bench& bench);
-// Neither the shared state nor the port object holds the port, and no wait is in progress.
-bool portClosedAndIdle(Bench& bench);
-// The icons of the message boxes seen so far, in order.
-QList<QMessageBox::Icon> boxIcons(Bench& bench);
+inline Sim::SimulatedPrinter& printerAtStep2(Bench& bench, const Sim::PrinterConfig& config = {}) {
+    Sim::SimulatedPrinter& printer = bench.printer(kPort, config);
+    bench.detected(kPort, QString::number(config.speed), config.hardwareFlow ? 2 : 1);
+    return printer;
+}
+
+inline void choose(Bench& bench, Sensor sensor, Action action) {
+    (sensor == Sensor::Printer ? step2(bench).PrinterOpto : step2(bench).NEOPOpto)->click();
+    (action == Action::Monitor ? step2(bench).Monitor : step2(bench).Calibrate)->click();
+}
 
 } // namespace SensorSteps
