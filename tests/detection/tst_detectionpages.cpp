@@ -119,7 +119,8 @@ private slots:
         selection().Next->setEnabled(true); // as after an earlier probe that found the printer
         QStringList texts, onStep1; // what the status line showed while Step1 was there, and Step1's copy
         bool busy = true;
-        connect(&selection(), &PortSelection::detectedPrinterChanged, this, [&](const QString& text) {
+        QObject scope; // the watch ends with this test function
+        connect(&selection(), &PortSelection::detectedPrinterChanged, &scope, [&](const QString& text) {
             for (const QString& c : clicks)
                 if (c.startsWith(text + "|"))
                     QTimer::singleShot(40, this, [this, c] { click(c.section('|', 1)); });

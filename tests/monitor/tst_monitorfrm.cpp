@@ -86,13 +86,34 @@ private slots:
                 if (s[0] == 0 && s[2] == 30 && s[1] == s[3]) references << s[1];
         QCOMPARE(references, printerSensor ? QList<int>({30, 90, 200, 150, 60}) : QList<int>());
         if (!printerSensor) return;
+
+        // The sheet, against the monitor's right edge. A second click only shows it again; closed and
+        // opened again, it is placed and filled afresh; Back unloads it with the monitor.
+        const auto placed = [&](PrintParam* params) {
+            return params && params->isVisible() &&
+                   params->frameGeometry().topLeft() == monitor.frameGeometry().topRight() + QPoint(1, 0);
+        };
         monitor.CheckParam->click();
-        const PrintParam* params = bench.wizard().loadedPrintParam();
+        QPointer<PrintParam> params = bench.wizard().loadedPrintParam();
+        QVERIFY(placed(params));
         QCOMPARE(
             (QStringList{params->OptoType_L->text(), params->BlackLevel->text(), params->MarkLevel->text(),
                          params->PaperLevel->text(), params->PaperThres->text(), params->MarkThres->text()}),
             (QStringList{sheet, "Black Level : 30", "Mark / Backing Level : 90", "Paper Level : 200",
                          "Paper Threshold : 150", "Mark / Backing Threshold : 60"}));
+        monitor.move(monitor.pos() + QPoint(50, 40));
+        bench.wizard().state().OptoParams.blackLevel = 99;
+        params->hide();
+        monitor.CheckParam->click();
+        QVERIFY(bench.wizard().loadedPrintParam() == params && params->isVisible() && !placed(params));
+        QCOMPARE(params->BlackLevel->text(), QString("Black Level : 30"));
+        params->close();
+        QTRY_VERIFY(params.isNull());
+        monitor.CheckParam->click();
+        params = bench.wizard().loadedPrintParam();
+        QVERIFY(placed(params) && params->BlackLevel->text() == "Black Level : 99");
+        monitor.Back->click();
+        QTRY_VERIFY(params.isNull());
     }
 
     // Each sample moves the trace by half a unit, rounded half to even; the 60th clears, draws the grid and

@@ -62,6 +62,8 @@ private slots:
         CoreBench b;
         b.printer(3, {.calibrationTimeMs = 20}).setStatusOverride(quint8(status));
         Printer::Calibration calibration(b.link, sensor);
+        calibration.setSilenceMs(1000); // a printer silent that long fails the row rather than hanging it
+        connect(&calibration, &Printer::Calibration::printerSilent, &b.link, &Link::cancelWaits);
         bool asked = false;
         calibration.setPaperQuestion([&] { return asked = true, Decision(answer); });
         QCOMPARE(calibration.run().outcome, outcome);
