@@ -4,10 +4,7 @@
 #include "shell/page.h"
 #include "shell/pagehost.h"
 
-#include <QByteArray>
 #include <QString>
-
-#include <optional>
 
 class QLabel;
 class QPushButton;

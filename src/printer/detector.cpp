@@ -118,7 +118,6 @@ Detector::Detection Detector::search() {
         }
     }
     if (!state().PrinterFound) {
-        state().PrinterFound = false;
         result.outcome = Outcome::NoAnswer;
         result.status = QStringLiteral("No printer found");
         return result;

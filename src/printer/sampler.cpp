@@ -160,8 +160,7 @@ Status Sampler::restoreSpeed() {
     const int code = Protocol::restoreSpeedCode(m_savedSpeed);
     const quint8 configuration = Protocol::configurationByte(code, m_savedHandshake);
     // A port that cannot be opened leaves the printer at 57600, and the settings with it.
-    const MSComm::OpenResult opened = m_link.OpenPrinterPort();
-    if (!opened) return problem(m_link.portFailureText(opened.reason));
+    if (const Status opened = open(); !opened.ok()) return opened;
     m_link.SendCommand(m_link.commands().setSpeed(configuration));
     m_link.ClosePrinterPort();
     SharedState& state = m_link.state();
