@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "console.h"
 
 #include "link/portnames.h"
 #include "link/serialdevices.h"
@@ -15,7 +16,6 @@
 #include <QJsonObject>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace Cli {
 
@@ -179,7 +179,7 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
 
     int status = kDone;
     QString problem;
-    const bool bar = !options.csv && ::isatty(STDOUT_FILENO);
+    const bool bar = !options.csv && Console::outputIsTerminal();
     if (!bar)
         printOut(options.sensor == Printer::Sensor::NearEnd ? QStringLiteral("ms,value,near_end")
                                                             : QStringLiteral("ms,value"));

@@ -1,17 +1,13 @@
 // veltaro-cli: the command line. Every command checks all its words before anything goes out on the
 // line: a wrong word ends with a usage line and exit status 64, the printer having heard nothing.
 #include "commands.h"
+#include "console.h"
 
 #include "link/protocol.h"
 #include "printer/detector.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace Cli;
 
@@ -113,29 +109,6 @@ int wholeSeconds(const QCommandLineParser& parser, const QString& option, int le
     return value;
 }
 
-// Ctrl-C and SIGTERM reach the program inside whatever wait it is in; the command then tidies up.
-int signalPipe[2] = {-1, -1};
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &byte, 1);
-}
-void interruptOnSignals(QCoreApplication& app, Session& session) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&session] {
-        char byte = 0;
-        [[maybe_unused]] ssize_t n = ::read(signalPipe[0], &byte, 1);
-        session.interrupt();
-    });
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    // A closed pipe is seen as a failed write, so that the printer is still put back at its speed.
-    ::signal(SIGPIPE, SIG_IGN);
-}
-
 int run(const Command& command, const QCommandLineParser& parser, Session& session) {
     const bool json = std::any_of(command.options.begin(), command.options.end(),
                                   [](const QCommandLineOption& o) { return o.names().contains(QStringLiteral("json")); }) &&
@@ -197,6 +170,6 @@ int main(int argc, char** argv) {
         return kDone;
     }
     Session session;
-    interruptOnSignals(app, session);
+    const Console console(app, session);
     return run(*found, parser, session);
 }

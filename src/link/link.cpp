@@ -1,5 +1,6 @@
 #include "link.h"
 
+#include "finetimers.h"
 #include "portnames.h"
 
 #include <QEventLoop>
@@ -125,6 +126,7 @@ WaitResult Link::waitUntil(std::function<bool()> done) {
         return WaitResult::Cancelled;
     if (done())
         return WaitResult::Done;
+    const FineTimers fine;
     QEventLoop loop;
     WaitFrame frame{&loop, std::move(done)};
     m_frames.push_back(&frame);

@@ -91,6 +91,7 @@ void Sampler::start(QTimer& pace) {
     pace.setTimerType(Qt::PreciseTimer);
     pace.setInterval(kIntervalMs);
     m_state = State::Running;
+    m_fineTimers = std::make_unique<FineTimers>();
     pace.start();
 }
 
@@ -146,11 +147,13 @@ void Sampler::halt() {
     if (m_state == State::Stopped) return;
     m_state = State::Halted;
     if (m_pace) m_pace->stop();
+    m_fineTimers.reset();
 }
 
 void Sampler::stop() {
     m_state = State::Stopped;
     if (m_pace) m_pace->stop();
+    m_fineTimers.reset();
     m_link.cancelWaits();
     m_link.ClosePrinterPort();
 }

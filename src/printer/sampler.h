@@ -1,11 +1,13 @@
 #pragma once
 
+#include "link/finetimers.h"
 #include "link/sharedstate.h"
 #include "outcome.h"
 
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class Link;
@@ -82,6 +84,8 @@ private:
     Link& m_link;
     Sensor m_sensor;
     QTimer* m_pace = nullptr;
+    // Held from start() until the sampling halts or stops.
+    std::unique_ptr<FineTimers> m_fineTimers;
     State m_state = State::Opening;
     bool m_tickWaiting = false;
     bool m_switched = false;

@@ -1,6 +1,7 @@
 #include "helppane.h"
 
-#include <QCoreApplication>
+#include "installedhelp.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -9,12 +10,6 @@ namespace {
 
 bool readable(const QFileInfo& file) {
     return file.isFile() && file.isReadable();
-}
-
-// The help pages an install puts beside the program: <prefix>/share/veltaro/help for <prefix>/bin, so
-// that any install prefix works.
-QString installedHelpDir() {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/veltaro/help"));
 }
 
 } // namespace
