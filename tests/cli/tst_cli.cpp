@@ -57,14 +57,20 @@ class TestCli : public QObject {
         return list;
     }
     // The tool runs while this process's event loop serves the printer; `during` runs once it has started.
-    Run run(const QStringList& arguments, const std::function<void(QProcess&)>& during = [](QProcess&) {}) {
+    Run run(const QStringList& arguments, const std::function<void(QProcess&)>& during = [](QProcess&) {},
+            const QString& program = QStringLiteral(VELTARO_CLI)) {
         QProcess process;
-        process.start(QStringLiteral(VELTARO_CLI), arguments);
+        process.start(program, arguments);
         if (!process.waitForStarted()) return {};
         during(process);
         if (!serveUntil([&] { return process.state() == QProcess::NotRunning; }, 60000)) return {};
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+    // The tool's output read by `head -2`, which leaves after two lines; the tool's own exit status.
+    Run runIntoHead(const QStringList& arguments) {
+        return run(QStringList{"-c", "\"$0\" \"$@\" | head -n 2; exit ${PIPESTATUS[0]}", VELTARO_CLI} + arguments,
+                   [](QProcess&) {}, QStringLiteral("bash"));
     }
     static QStringList link(const QString& speed = QStringLiteral("9600")) {
         return {"--port", QString::number(kPort), "--speed", speed, "--flow", "xon-xoff"};
@@ -144,25 +150,29 @@ private slots:
         else if (!neverHeard.isEmpty()) QVERIFY(!heard().join('\n').contains(neverHeard));
     }
 
-    // About forty samples in two seconds, then the printer back at its speed; an interrupt tidies up too.
+    // About forty samples in two seconds, then the printer back at its speed; an interrupt tidies up too,
+    // and so does a reader that stops listening (`| head -2`), as Ctrl-C.
     void monitorSamplesAndRestoresTheSpeed_data() {
-        QTest::addColumn<bool>("interrupted");
-        QTest::newRow("two seconds") << false;
-        QTest::newRow("SIGTERM") << true;
+        QTest::addColumn<QString>("end");
+        QTest::newRow("two seconds") << "seconds";
+        QTest::newRow("SIGTERM") << "signal";
+        QTest::newRow("read by head -2, which leaves") << "reader gone";
     }
     void monitorSamplesAndRestoresTheSpeed() {
-        QFETCH(bool, interrupted);
+        QFETCH(QString, end);
         printer({.paperPresent = true});
-        const Run r = run(QStringList{"monitor", "printer", "--csv", "--seconds", interrupted ? "0" : "2"} + link(),
-                          [&](QProcess& p) {
-                              if (!interrupted) return;
-                              QVERIFY(serveUntil([&] { return heard().size() > 20; }, 10000));
-                              ::kill(pid_t(p.processId()), SIGTERM);
-                          });
+        const bool timed = end == "seconds";
+        const QStringList arguments = QStringList{"monitor", "printer", "--csv", "--seconds", timed ? "2" : "0"} + link();
+        const Run r = end == "reader gone" ? runIntoHead(arguments) : run(arguments, [&](QProcess& p) {
+            if (end != "signal") return;
+            QVERIFY(serveUntil([&] { return heard().size() > 20; }, 10000));
+            ::kill(pid_t(p.processId()), SIGTERM);
+        });
+        const bool interrupted = !timed;
         QCOMPARE(r.exitCode, interrupted ? 130 : 0);
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.value(0), QString("ms,value"));
-        if (!interrupted) QVERIFY2(lines.size() > 30 && lines.size() < 45, qPrintable(QString::number(lines.size())));
+        if (timed) QVERIFY2(lines.size() > 30 && lines.size() < 45, qPrintable(QString::number(lines.size())));
         QVERIFY2(QRegularExpression("^\\d+,\\d+$").match(lines.value(1)).hasMatch(), qPrintable(r.out + r.err + heard().join(',')));
         const QStringList h = heard();
         QCOMPARE(h.value(0), QString("1d 42 86 @9600"));

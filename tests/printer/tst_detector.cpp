@@ -103,6 +103,12 @@ private slots:
         QCOMPARE(result.status, c.status);
         QCOMPARE(b.heard(c.port), c.heard);
         if (!c.texts.isEmpty()) QCOMPARE(texts, c.texts);
+        // A printer woken by the NUL listens only a second later: the loader check must not come sooner.
+        // Timers never fire early, so only a much shorter pause falls below nine tenths of it.
+        if (const Sim::SimulatedPrinter* p = b.printerAt(c.port); p && p->transcript().size() > 1) {
+            const qint64 pauseMs = p->transcript()[1].timeMs - p->transcript()[0].timeMs;
+            QVERIFY2(pauseMs >= 900, qPrintable(QStringLiteral("%1 ms after the NUL").arg(pauseMs)));
+        }
         QCOMPARE(b.state.PrinterFound, c.outcome != Outcome::NoAnswer);
         QVERIFY(!b.comm.portOpen());
     }
@@ -114,6 +120,9 @@ private slots:
             << Case(printer({.speed = 19200}), Outcome::NoAnswer, kNone9600, at(9600, {"1b 49"}, true));
         QTest::newRow("the printer's own byte at 9600: XON/XOFF")
             << Case(printer({}), Outcome::Done, found(9600), probed(9600), {}, 1);
+        QTest::newRow("a name of 30 characters: its first 16")
+            << Case(printer({.identification = "SIM-80 Receipt Printer fw 2.10"}), Outcome::Done,
+                    "SIM-80 Receipt P found on COM 3 at 9600 bauds", probed(9600), {}, 1);
         QTest::newRow("first look with XON/XOFF, only blanks: an answer without a name")
             << Case(printer({.identification = "    "}), Outcome::Done, " found on COM 3 at 9600 bauds",
                     probed(9600, false), {}, 1);
