@@ -132,7 +132,7 @@ Report monitorReport(const Options& options) {
     std::vector<double> periods;
     for (int i = MonitorFigures::kWarmUpSamples + 2; i <= wanted; ++i)
         periods.push_back(double(run.outLineNs[i] - run.outLineNs[i - 1]) / 1e6);
-    r.figures = MonitorFigures::periodFigures(spread(periods));
+    r.figures = MonitorFigures::periodFigures(spread(periods), MonitorFigures::kCliP99LateMs);
     return r;
 }
 
