@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace Rfc2217 {
 
 namespace {
@@ -157,9 +159,13 @@ void Decoder::negotiate(quint8 verb, quint8 option, QByteArray* reply) {
 }
 
 void Decoder::endSubnegotiation(Decoded* out) {
-    // Answers of the COM-PORT-OPTION only; the server's notices (line and modem state) are not asked for.
-    if (m_sub.size() < 2 || quint8(m_sub[0]) != kComPortOption || quint8(m_sub[1]) < kServerAnswer) return;
-    out->answers.append({Command(quint8(m_sub[1]) - kServerAnswer), m_sub.mid(2)});
+    // Answers to our commands only; the server's notices (line and modem state) were not asked for.
+    if (m_sub.size() < 2 || quint8(m_sub[0]) != kComPortOption) return;
+    const int code = quint8(m_sub[1]) - kServerAnswer;
+    static const std::array ours{Command::SetBaudRate, Command::SetDataSize, Command::SetParity,
+                                 Command::SetStopSize, Command::SetControl,  Command::PurgeData};
+    const auto command = std::find(ours.begin(), ours.end(), Command(code));
+    if (code > 0 && command != ours.end()) out->answers.append({*command, m_sub.mid(2)});
 }
 
 std::optional<Address> parseUrl(const QString& text) {
