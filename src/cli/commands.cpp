@@ -216,7 +216,8 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
     sampler.stop();
     const Printer::Status restored = sampler.restoreSpeed();
     if (!problem.isEmpty()) status = session.fail({Printer::Outcome::PortProblem, problem});
-    if (!restored.ok()) status = session.fail(restored);
+    // A port that failed under a tick fails the restore as well: that is told once.
+    else if (!restored.ok()) status = session.fail(restored);
     return session.interrupted() ? kInterrupted : status;
 }
 
