@@ -86,43 +86,44 @@ bool RemoteLine::change(const Settings& settings, QString* reason) {
 
 bool RemoteLine::sendSettings(const Settings& settings, bool all, QString* reason) {
     using Rfc2217::Command;
-    QByteArray commands;
-    m_awaited.clear();
-    m_answers.clear();
-    if (all || settings.baud != m_settings.baud) {
-        commands += Rfc2217::setBaudRate(quint32(settings.baud));
-        m_awaited << Command::SetBaudRate;
-    }
+    QList<std::pair<Command, QByteArray>> commands;
+    if (all || settings.baud != m_settings.baud)
+        commands.append({Command::SetBaudRate, Rfc2217::setBaudRate(quint32(settings.baud))});
     if (all) {
-        commands += Rfc2217::setDataSize(8) + Rfc2217::setParity(Rfc2217::kNoParity) +
-                    Rfc2217::setStopSize(Rfc2217::kOneStopBit);
-        m_awaited << Command::SetDataSize << Command::SetParity << Command::SetStopSize;
+        commands.append({Command::SetDataSize, Rfc2217::setDataSize(8)});
+        commands.append({Command::SetParity, Rfc2217::setParity(Rfc2217::kNoParity)});
+        commands.append({Command::SetStopSize, Rfc2217::setStopSize(Rfc2217::kOneStopBit)});
     }
-    if (all || settings.handshaking != m_settings.handshaking) {
-        commands += Rfc2217::setControl(Rfc2217::kFlowControl[std::size_t(std::clamp(settings.handshaking, 0, 2))]);
-        m_awaited << Command::SetControl;
-    }
+    if (all || settings.handshaking != m_settings.handshaking)
+        commands.append({Command::SetControl, Rfc2217::setControl(Rfc2217::kFlowControl[std::size_t(
+                                                  std::clamp(settings.handshaking, 0, 2))])});
     // Last: what the device received before the new settings took hold is dropped with the answer.
-    commands += Rfc2217::purgeData(Rfc2217::kPurgeReceived);
-    m_awaited << Command::PurgeData;
+    commands.append({Command::PurgeData, Rfc2217::purgeData(Rfc2217::kPurgeReceived)});
     // No modem-line commands: a server on a device without them never answers them.
+    m_answers.clear();
     QElapsedTimer roundTrip;
     roundTrip.start();
-    m_socket.write(commands);
-    m_socket.flush();
-    const Wait wait = waitFor([this] { return m_awaited.isEmpty(); }, kAnswerLimitMs);
-    m_awaited.clear();
+    // One command at a time. ser2net writes each answer on its own and its socket holds a small write
+    // back until the one before is acknowledged, which a client's delayed acknowledgement makes 40 ms;
+    // a command that follows an answer carries that acknowledgement at once.
+    for (const auto& [command, bytes] : commands) {
+        m_awaited = {command};
+        m_socket.write(bytes);
+        m_socket.flush();
+        const Wait wait = waitFor([this] { return m_awaited.isEmpty(); }, kAnswerLimitMs);
+        m_awaited.clear();
+        if (wait == Wait::Failed) {
+            *reason = m_failure;
+            return false;
+        }
+        if (wait == Wait::TimedOut) {
+            *reason = tr("%1 does not accept speed changes").arg(m_url);
+            remember(*reason);
+            return false;
+        }
+    }
     m_data.clear();
-    if (wait == Wait::Failed) {
-        *reason = m_failure;
-        return false;
-    }
-    if (wait == Wait::TimedOut) {
-        *reason = tr("%1 does not accept speed changes").arg(m_url);
-        remember(*reason);
-        return false;
-    }
-    m_roundTripMs = int(std::max<qint64>(roundTrip.elapsed(), 1));
+    m_roundTripMs = int(std::max<qint64>((roundTrip.elapsed() + commands.size() - 1) / commands.size(), 1));
     if (!answersOk(settings, reason)) return false;
     m_settings = settings;
     return true;

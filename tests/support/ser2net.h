@@ -33,6 +33,7 @@ private:
 // and fails where it is.
 #define VERIFY_SER2NET(ready)                                                                              \
     do {                                                                                                   \
-        if (!(ready) && !Ser2Net::installed()) QSKIP(Ser2Net::missing());                                  \
-        QVERIFY2((ready), "ser2net did not start");                                                        \
+        const bool started = (ready);                                                                      \
+        if (!started && !Ser2Net::installed()) QSKIP(Ser2Net::missing());                                  \
+        QVERIFY2(started, "ser2net did not start");                                                        \
     } while (false)
