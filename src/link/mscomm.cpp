@@ -17,6 +17,10 @@ constexpr int kBitsPerCharacter = 10; // start bit, 8 data bits, stop bit
 // How long a closed port stays held: beyond the monitor's 50 ms between ticks, with room for a late tick,
 // and short enough that a port the program has finished with is free again almost at once.
 constexpr int kHoldMs = 200;
+// A remote port is held longer: through the search's one-second pause after the wake-up, so that one
+// connection serves the whole search. The server closes the device when its last client leaves, which
+// puts the device's own settings back and, on a real port, may drop its modem lines.
+constexpr int kRemoteHoldMs = 1500;
 } // namespace
 
 MSComm::MSComm(QObject* parent) : QObject(parent) {
@@ -25,13 +29,16 @@ MSComm::MSComm(QObject* parent) : QObject(parent) {
         connect(line, &SerialLine::failed, this, &MSComm::lineFailed);
     }
     m_holdTimer.setSingleShot(true);
-    m_holdTimer.setInterval(kHoldMs);
     connect(&m_holdTimer, &QTimer::timeout, this, &MSComm::release);
 }
 
 MSComm::~MSComm() {
     m_holdTimer.stop();
     m_line->close();
+}
+
+void MSComm::shortenHold() {
+    if (m_held) m_holdTimer.start(int(std::max<qint64>(kHoldMs - m_heldSince.elapsed(), 0)));
 }
 
 void MSComm::release() {
@@ -72,7 +79,8 @@ bool MSComm::lineSettings(SerialLine::Settings* settings, QString* reason) const
 }
 
 MSComm::OpenResult MSComm::open() {
-    if (portOpen() || m_opening) return {portOpen(), {}};
+    if (portOpen()) return {true, {}};
+    if (m_opening) return {false, tr("%1 is still being opened").arg(PortNames::portName(m_commPort))};
     SerialLine::Settings settings;
     QString reason;
     if (!lineSettings(&settings, &reason)) return {false, reason};
@@ -130,7 +138,8 @@ void MSComm::close() {
     settleLine();
     if (m_line->isOpen()) {
         m_held = true;
-        m_holdTimer.start();
+        m_heldSince.start();
+        m_holdTimer.start(RemoteLine::isRemote(m_openPath) ? kRemoteHoldMs : kHoldMs);
     }
     m_closing = false;
 }

@@ -44,6 +44,8 @@ public:
     bool portOpen() const { return m_line->isOpen() && !m_held && !m_opening; }
     // Closed for the program, but the device is still held for a moment (see m_held).
     bool isHeld() const { return m_held; }
+    // The program is ending: a held port is let go as soon as a local one would be.
+    void shortenHold();
 
     int inBufferCount() const { return int(m_buffer.size()); }
     void discardInput() { m_buffer.clear(); }
@@ -88,6 +90,7 @@ private:
     // For the program the port is closed meanwhile; another device or other settings close it for good.
     bool m_held = false;
     QTimer m_holdTimer;
+    QElapsedTimer m_heldSince;
     QString m_openPath;
     SerialLine::Settings m_openSettings;
 };
