@@ -38,12 +38,14 @@ Ser2Net::Ser2Net(const QString& devicePath, Accepter accepter) {
     const QString config = m_dir.filePath(QStringLiteral("ser2net.yaml"));
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly)) return;
-    // One client at a time, as a printer has one line; "local": no modem lines to watch on a pty.
+    // One client at a time, as a printer has one line; "local": no modem lines to watch on a pty; no
+    // pause after each byte from the printer to gather more (a reply is a few bytes, and waited for).
     file.write(QStringLiteral("connection: &printer\n"
                               "  accepter: %1tcp,127.0.0.1,%2\n"
                               "  connector: serialdev,%3,9600n81,local\n"
                               "  options:\n"
-                              "    max-connections: 1\n")
+                              "    max-connections: 1\n"
+                              "    chardelay: false\n")
                    .arg(accepter == Accepter::Rfc2217 ? QStringLiteral("telnet(rfc2217),") : QString())
                    .arg(m_port)
                    .arg(devicePath)
