@@ -125,10 +125,12 @@ void PrinterHost::startProcess(int port, const Sim::PrinterConfig& config, bool 
 // "COM3 -> /dev/pts/7 at ..." on the printer's first line: that device behind a ser2net, and COM<port>
 // of the program's folder its address.
 void PrinterHost::serve(int port, const QByteArray& said) {
-    const QString device = QString::fromLocal8Bit(said).section(QStringLiteral(" -> "), 1).section(QLatin1Char(' '), 0, 0);
+    const QString device =
+        QString::fromLocal8Bit(said).section(QStringLiteral(" -> "), 1).section(QLatin1Char(' '), 0, 0);
     Ser2Net& server = *m_servers.emplace_back(std::make_unique<Ser2Net>(device));
     if (!server.isListening()) {
-        m_error = Ser2Net::installed() ? QStringLiteral("ser2net did not start") : QString::fromLatin1(Ser2Net::missing());
+        m_error = Ser2Net::installed() ? QStringLiteral("ser2net did not start")
+                                       : QString::fromLatin1(Ser2Net::missing());
         return;
     }
     QFile entry(PortNames::portFolder() + QStringLiteral("/COM") + QString::number(port));

@@ -17,8 +17,9 @@ void rejudge(Report& report) {
         if (f.name == QLatin1String("sampling period, p99")) {
             f.goal = QStringLiteral("<= 60 ms");
             f.met = f.value <= kPeriodP99Ms;
-        } else if (f.floor && (f.name.startsWith(QLatin1String("automatic search")) ||
-                               f.name == QLatin1String("manual probe")) &&
+        } else if (f.floor &&
+                   (f.name.startsWith(QLatin1String("automatic search")) ||
+                    f.name == QLatin1String("manual probe")) &&
                    !f.name.endsWith(QLatin1String("to its end"))) {
             f.goal = QStringLiteral("<= floor + 10%");
             f.met = f.value <= *f.floor * (1 + kFloorTolerance);

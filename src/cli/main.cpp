@@ -84,7 +84,8 @@ void addLinkOptions(QCommandLineParser& parser) {
 
 // A remote port takes the first number that names nothing, so that every text can call it COMn.
 qint16 remotePort(const QString& url) {
-    if (!Rfc2217::parseUrl(url)) usage(QStringLiteral("--port takes a number from 1 to 6 or rfc2217://HOST:PORT"));
+    if (!Rfc2217::parseUrl(url))
+        usage(QStringLiteral("--port takes a number from 1 to 6 or rfc2217://HOST:PORT"));
     for (qint16 n = Printer::Detector::kFirstPort; n <= Printer::Detector::kLastPort; ++n) {
         if (PortNames::portExists(n)) continue;
         PortNames::assignRemote(n, url);

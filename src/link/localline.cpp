@@ -17,8 +17,9 @@ bool LocalLine::open(const QString& path, const Settings& settings, QString* rea
     m_port.setPortName(path);
     m_port.clearError();
     if (!m_port.open(QIODevice::ReadWrite)) {
-        *reason = m_port.error() == QSerialPort::PermissionError ? PortAccess::refusal(path, m_port.errorString())
-                                                                 : m_port.errorString();
+        *reason = m_port.error() == QSerialPort::PermissionError
+                      ? PortAccess::refusal(path, m_port.errorString())
+                      : m_port.errorString();
         m_port.clearError();
         return false;
     }
@@ -67,7 +68,8 @@ void LocalLine::discardInput() {
 void LocalLine::handleError(QSerialPort::SerialPortError error) {
     // A vanished device makes every read fail at once, hundreds of thousands of times a second: close
     // on the first failure and say so once.
-    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError && error != QSerialPort::WriteError)
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
+        error != QSerialPort::WriteError)
         return;
     if (!m_port.isOpen()) return;
     const QString reason = m_port.errorString();

@@ -117,7 +117,8 @@ void MSComm::settleLine() {
     const qint64 baud = std::max<qint64>(m_line->baudRate(), 1);
     const qint64 lineMs = (m_unsettledBytes * kBitsPerCharacter * 1000 + baud - 1) / baud;
     // Over a network the bytes first travel to the server, and only then start on the line.
-    const qint64 remaining = std::max<qint64>(lineMs, kMinSettleMs) + m_line->pathDelayMs() - m_sinceWrite.elapsed();
+    const qint64 remaining =
+        std::max<qint64>(lineMs, kMinSettleMs) + m_line->pathDelayMs() - m_sinceWrite.elapsed();
     m_unsettledBytes = 0;
     if (remaining <= 0) return;
     // Only the line and timers are served meanwhile: no button press runs inside a close.

@@ -13,7 +13,9 @@ std::map<int, QString>& assigned() {
 
 namespace PortNames {
 
-QString portName(int n) { return QStringLiteral("COM") + QString::number(n); }
+QString portName(int n) {
+    return QStringLiteral("COM") + QString::number(n);
+}
 
 void assignRemote(int n, const QString& url) {
     if (url.isEmpty())

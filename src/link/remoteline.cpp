@@ -32,11 +32,14 @@ RemoteLine::~RemoteLine() {
     m_socket.abort();
 }
 
-bool RemoteLine::isRemote(const QString& path) { return path.startsWith(QLatin1String("rfc2217://")); }
+bool RemoteLine::isRemote(const QString& path) {
+    return path.startsWith(QLatin1String("rfc2217://"));
+}
 
 bool RemoteLine::open(const QString& path, const Settings& settings, QString* reason) {
     close();
-    if (path == m_unreachableUrl && m_unreachableSince.isValid() && m_unreachableSince.elapsed() < kUnreachableMs) {
+    if (path == m_unreachableUrl && m_unreachableSince.isValid() &&
+        m_unreachableSince.elapsed() < kUnreachableMs) {
         *reason = m_unreachableReason;
         return false;
     }
@@ -60,12 +63,13 @@ bool RemoteLine::connectTo(const Rfc2217::Address& address, QString* reason) {
     m_decoder = Rfc2217::Decoder();
     m_data.clear();
     m_socket.connectToHost(address.host, address.port);
-    const Wait wait = waitFor([this] { return m_socket.state() == QAbstractSocket::ConnectedState; }, kConnectLimitMs);
+    const Wait wait =
+        waitFor([this] { return m_socket.state() == QAbstractSocket::ConnectedState; }, kConnectLimitMs);
     if (wait != Wait::Done) {
-        *reason = wait == Wait::Failed ? m_failure
-                                       : tr("%1 did not take the connection within %2 s")
-                                             .arg(m_url)
-                                             .arg(kConnectLimitMs / 1000.0);
+        *reason =
+            wait == Wait::Failed
+                ? m_failure
+                : tr("%1 did not take the connection within %2 s").arg(m_url).arg(kConnectLimitMs / 1000.0);
         m_socket.abort();
         if (wait == Wait::TimedOut) remember(*reason);
         return false;
@@ -95,8 +99,9 @@ bool RemoteLine::sendSettings(const Settings& settings, bool all, QString* reaso
         commands.append({Command::SetStopSize, Rfc2217::setStopSize(Rfc2217::kOneStopBit)});
     }
     if (all || settings.handshaking != m_settings.handshaking)
-        commands.append({Command::SetControl, Rfc2217::setControl(Rfc2217::kFlowControl[std::size_t(
-                                                  std::clamp(settings.handshaking, 0, 2))])});
+        commands.append({Command::SetControl,
+                         Rfc2217::setControl(
+                             Rfc2217::kFlowControl[std::size_t(std::clamp(settings.handshaking, 0, 2))])});
     // Last: what the device received before the new settings took hold is dropped with the answer.
     commands.append({Command::PurgeData, Rfc2217::purgeData(Rfc2217::kPurgeReceived)});
     // No modem-line commands: a server on a device without them never answers them.
@@ -212,7 +217,8 @@ void RemoteLine::readSocket() {
 }
 
 void RemoteLine::socketFailed() {
-    if (m_socket.error() == QAbstractSocket::UnknownSocketError && m_socket.state() != QAbstractSocket::UnconnectedState)
+    if (m_socket.error() == QAbstractSocket::UnknownSocketError &&
+        m_socket.state() != QAbstractSocket::UnconnectedState)
         return;
     const QString reason = m_socket.error() == QAbstractSocket::UnknownSocketError
                                ? tr("%1 closed the connection").arg(m_url)

@@ -52,11 +52,21 @@ QByteArray setBaudRate(quint32 baud) {
     return subnegotiation(Command::SetBaudRate,
                           bytes({quint8(baud >> 24), quint8(baud >> 16), quint8(baud >> 8), quint8(baud)}));
 }
-QByteArray setDataSize(quint8 bits) { return subnegotiation(Command::SetDataSize, bytes({bits})); }
-QByteArray setParity(quint8 parity) { return subnegotiation(Command::SetParity, bytes({parity})); }
-QByteArray setStopSize(quint8 stopBits) { return subnegotiation(Command::SetStopSize, bytes({stopBits})); }
-QByteArray setControl(quint8 control) { return subnegotiation(Command::SetControl, bytes({control})); }
-QByteArray purgeData(quint8 which) { return subnegotiation(Command::PurgeData, bytes({which})); }
+QByteArray setDataSize(quint8 bits) {
+    return subnegotiation(Command::SetDataSize, bytes({bits}));
+}
+QByteArray setParity(quint8 parity) {
+    return subnegotiation(Command::SetParity, bytes({parity}));
+}
+QByteArray setStopSize(quint8 stopBits) {
+    return subnegotiation(Command::SetStopSize, bytes({stopBits}));
+}
+QByteArray setControl(quint8 control) {
+    return subnegotiation(Command::SetControl, bytes({control}));
+}
+QByteArray purgeData(quint8 which) {
+    return subnegotiation(Command::PurgeData, bytes({which}));
+}
 
 std::optional<quint32> baudOf(const QByteArray& value) {
     if (value.size() != 4) return std::nullopt;
@@ -171,8 +181,8 @@ void Decoder::endSubnegotiation(Decoded* out) {
 std::optional<Address> parseUrl(const QString& text) {
     const QUrl url(text.trimmed(), QUrl::StrictMode);
     if (!url.isValid() || url.scheme() != QLatin1String("rfc2217") || url.host().isEmpty() ||
-        url.port() < 1 || !url.userInfo().isEmpty() || !(url.path().isEmpty() || url.path() == QLatin1String("/")) ||
-        url.hasQuery() || url.hasFragment())
+        url.port() < 1 || !url.userInfo().isEmpty() ||
+        !(url.path().isEmpty() || url.path() == QLatin1String("/")) || url.hasQuery() || url.hasFragment())
         return std::nullopt;
     return Address{url.host(), quint16(url.port())};
 }

@@ -2,9 +2,9 @@
 // named in a private port folder, judged by its exit status, its standard output and the bytes the
 // printer heard.
 #include "link/mscomm.h"
+#include "simulatedprinter.h"
 #include "support/ptypair.h"
 #include "support/ser2net.h"
-#include "simulatedprinter.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -105,11 +105,12 @@ private slots:
         QTest::addColumn<QString>("remote"); // "": a local printer on COM3
         QTest::addColumn<int>("port");
         QTest::newRow("search") << QStringList{"detect", "--json"} << "" << kPort;
-        QTest::newRow("probe on a given link") << (QStringList{"detect", "--json"} + link("19200")) << "" << kPort;
+        QTest::newRow("probe on a given link")
+            << (QStringList{"detect", "--json"} + link("19200")) << "" << kPort;
         QTest::newRow("search through ser2net") << QStringList{"detect", "--json"} << "COM4" << kRemotePort;
         // Named as the first number that does not exist.
-        QTest::newRow("probe on an address given") << QStringList{"detect", "--json", "--speed", "19200", "--flow",
-                                                                  "xon-xoff"} << "--port" << 1;
+        QTest::newRow("probe on an address given")
+            << QStringList{"detect", "--json", "--speed", "19200", "--flow", "xon-xoff"} << "--port" << 1;
         QTest::newRow("search with an address given") << QStringList{"detect", "--json"} << "--port" << 1;
     }
     void detectFindsThePrinter() {
@@ -118,18 +119,22 @@ private slots:
         QFETCH(int, port);
         Sim::PrinterConfig config;
         config.speed = 19200;
-        if (remote.isEmpty()) printer(config);
-        else VERIFY_SER2NET(remotePrinter(config, remote == "COM4"));
+        if (remote.isEmpty())
+            printer(config);
+        else
+            VERIFY_SER2NET(remotePrinter(config, remote == "COM4"));
         if (remote == "--port") arguments << "--port" << m_server->url();
         const Run r = run(arguments);
         QCOMPARE(r.exitCode, 0);
         const QJsonObject found = QJsonDocument::fromJson(r.out.toUtf8()).object();
         QCOMPARE(found.value("port").toInt(), port);
-        QCOMPARE(found.value("device").toString(), remote.isEmpty() ? m_printer->devicePath() : m_server->url());
+        QCOMPARE(found.value("device").toString(),
+                 remote.isEmpty() ? m_printer->devicePath() : m_server->url());
         QCOMPARE(found.value("speed").toInt(), 19200);
         QCOMPARE(found.value("flow").toString(), QString("xon-xoff"));
         QCOMPARE(found.value("name").toString(), QString("SIM-80 Receipt"));
-        QVERIFY2(r.err.contains(QStringLiteral("SIM-80 Receipt found on COM %1 at 19200 bauds").arg(port)), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("SIM-80 Receipt found on COM %1 at 19200 bauds").arg(port)),
+                 qPrintable(r.err));
     }
 
     // Each way a command can end, with its exit status, and what the printer must not have heard.
@@ -146,10 +151,13 @@ private slots:
         QTest::newRow("extension absent") << "no extension" << (QStringList{"monitor", "neop"} + link()) << 4
                                           << "1d 42";
         QTest::newRow("silent printer") << "silent" << (QStringList{"params"} + link()) << 1 << "";
-        QTest::newRow("calibration through ser2net") << "remote" << QStringList{"calibrate", "printer"} << 0 << "";
-        QTest::newRow("ser2net gone") << "remote, stopped" << (QStringList{"params", "--port", "4", "--speed", "9600",
-                                                                           "--flow", "xon-xoff"}) << 3 << "*";
-        QTest::newRow("an address that is none") << "" << QStringList{"detect", "--port", "rfc2217://h"} << 64 << "*";
+        QTest::newRow("calibration through ser2net")
+            << "remote" << QStringList{"calibrate", "printer"} << 0 << "";
+        QTest::newRow("ser2net gone")
+            << "remote, stopped"
+            << (QStringList{"params", "--port", "4", "--speed", "9600", "--flow", "xon-xoff"}) << 3 << "*";
+        QTest::newRow("an address that is none")
+            << "" << QStringList{"detect", "--port", "rfc2217://h"} << 64 << "*";
         QTest::newRow("unknown command") << "" << QStringList{"print"} << 64 << "*";
         QTest::newRow("unknown option") << "" << QStringList{"detect", "--fast"} << 64 << "*";
         QTest::newRow("port outside 1..6") << "" << QStringList{"detect", "--port", "7", "--speed", "9600", "--flow", "hardware"} << 64 << "*";
@@ -167,8 +175,10 @@ private slots:
         config.loaderMode = setup == "loader";
         config.paperPresent = setup == "paper";
         config.extensionFitted = setup != "no extension";
-        if (setup.startsWith("remote")) VERIFY_SER2NET(remotePrinter(config));
-        else if (setup != "none") printer(config);
+        if (setup.startsWith("remote"))
+            VERIFY_SER2NET(remotePrinter(config));
+        else if (setup != "none")
+            printer(config);
         if (setup.endsWith("stopped")) m_server->stop();
         if (setup == "silent") m_printer->setFaults({.silent = true});
         // Another program holds the port, as a terminal program would.
@@ -179,8 +189,9 @@ private slots:
         QCOMPARE(r.exitCode, exitCode);
         if (exitCode == 64) QVERIFY2(r.err.contains("usage: veltaro-cli"), qPrintable(r.err));
         if (exitCode == 3)
-            QVERIFY2(r.err.contains(setup.startsWith("remote") ? "The serial port COM4 cannot be used: Connection refused."
-                                                               : "The serial port COM3 cannot be used:"),
+            QVERIFY2(r.err.contains(setup.startsWith("remote")
+                                        ? "The serial port COM4 cannot be used: Connection refused."
+                                        : "The serial port COM3 cannot be used:"),
                      qPrintable(r.err));
         if (exitCode == 0) QCOMPARE(r.out, QString("calibrated\n"));
         if (neverHeard == "*") QCOMPARE(heard(), QStringList());
@@ -200,20 +211,26 @@ private slots:
     void monitorSamplesAndRestoresTheSpeed() {
         QFETCH(QString, end);
         const bool remote = end.contains("remote") || end.contains("server");
-        if (remote) VERIFY_SER2NET(remotePrinter({.paperPresent = true}));
-        else printer({.paperPresent = true});
+        if (remote)
+            VERIFY_SER2NET(remotePrinter({.paperPresent = true}));
+        else
+            printer({.paperPresent = true});
         const bool timed = end.startsWith("seconds");
-        QStringList arguments = QStringList{"monitor", "printer", "--csv", "--seconds", timed ? "2" : "0"} + link();
+        QStringList arguments =
+            QStringList{"monitor", "printer", "--csv", "--seconds", timed ? "2" : "0"} + link();
         if (remote) arguments[arguments.indexOf("--port") + 1] = QString::number(kRemotePort);
         const Run r = end == "reader gone" ? runIntoHead(arguments) : run(arguments, [&](QProcess& p) {
             if (end != "signal" && end != "server stopped") return;
             QVERIFY(serveUntil([&] { return heard().size() > 20; }, 10000));
-            if (end == "signal") ::kill(pid_t(p.processId()), SIGTERM);
-            else m_server->stop();
+            if (end == "signal")
+                ::kill(pid_t(p.processId()), SIGTERM);
+            else
+                m_server->stop();
         });
         if (end == "server stopped") {
             QCOMPARE(r.exitCode, 3);
-            QVERIFY2(r.err.contains("The serial port COM4 cannot be used:") && r.err.count("cannot be used") == 1,
+            QVERIFY2(r.err.contains("The serial port COM4 cannot be used:") &&
+                         r.err.count("cannot be used") == 1,
                      qPrintable(r.err));
             return;
         }

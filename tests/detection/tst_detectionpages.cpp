@@ -86,8 +86,10 @@ private slots:
         const QString found = QStringLiteral("SIM-80 Receipt found on COM 2 at 19200 bauds"), none;
         const QStringList box{"SIM-80 Receipt found on COM 2 at  19200 bauds"}, noBox;
         const QString manual = scanAt(115200) + "|ManualDetect";
-        QTest::newRow("found") << 19200 << noBox << QStringList{"Step2"} << box << found << "18 @19200 hw" << false;
-        QTest::newRow("nothing found") << 0 << noBox << QStringList{"Step1"} << noBox << none << none << false;
+        QTest::newRow("found") << 19200 << noBox << QStringList{"Step2"} << box << found << "18 @19200 hw"
+                               << false;
+        QTest::newRow("nothing found")
+            << 0 << noBox << QStringList{"Step1"} << noBox << none << none << false;
         QTest::newRow("firmware loader")
             << 1 << noBox << noBox
             << QStringList{"The previous firmware upgrade has not been completed \r\nsuccessfully, or the "
@@ -106,12 +108,13 @@ private slots:
         QTest::newRow("closed in the pause after the wake-up")
             << 19200 << QStringList{"Trying to wake-up the printer|close"} << noBox << noBox << none
             << "00 @57600" << false;
-        QTest::newRow("closed during the speed scan")
-            << 19200 << QStringList{scanAt(38400) + "|close"} << noBox << noBox << none << "1b 76 @38400" << false;
+        QTest::newRow("closed during the speed scan") << 19200 << QStringList{scanAt(38400) + "|close"}
+                                                      << noBox << noBox << none << "1b 76 @38400" << false;
         QTest::newRow("found through ser2net")
             << 19200 << noBox << QStringList{"Step2"} << box << found << "18 @19200 hw" << true;
         QTest::newRow("closed during the speed scan through ser2net")
-            << 19200 << QStringList{scanAt(38400) + "|close"} << noBox << noBox << none << "1b 76 @38400" << true;
+            << 19200 << QStringList{scanAt(38400) + "|close"} << noBox << noBox << none << "1b 76 @38400"
+            << true;
     }
     void search() {
         QFETCH(int, printer);
@@ -125,8 +128,10 @@ private slots:
         const bool again = clicks.join(' ').contains("ManualDetect"); // only offered once a search failed
         if (again) step1().Start->click();
         const Sim::PrinterConfig config{.speed = qMax(printer, 9600), .loaderMode = printer == 1};
-        if (remote) VERIFY_SER2NET(bench->remotePrinter(2, config));
-        else if (printer) bench->printer(2, config);
+        if (remote)
+            VERIFY_SER2NET(bench->remotePrinter(2, config));
+        else if (printer)
+            bench->printer(2, config);
         selection().Next->setEnabled(true); // as after an earlier probe that found the printer
         QStringList texts, onStep1; // what the status line showed while Step1 was there, and Step1's copy
         bool busy = true;

@@ -179,22 +179,29 @@ private slots:
     void remotePort_data() {
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("reason"); // of the open; empty: it opens
-        QTest::newRow("ser2net") << "rfc2217" << "";
-        QTest::newRow("nothing listens") << "none" << "Connection refused";
-        QTest::newRow("a plain TCP relay") << "tcp" << "does not accept speed changes";
-        QTest::newRow("server stopped under the open port") << "rfc2217, stopped" << "";
-        QTest::newRow("server stopped while the port is held") << "rfc2217, stopped when held" << "";
+        QTest::newRow("ser2net") << "rfc2217"
+                                 << "";
+        QTest::newRow("nothing listens") << "none"
+                                         << "Connection refused";
+        QTest::newRow("a plain TCP relay") << "tcp"
+                                           << "does not accept speed changes";
+        QTest::newRow("server stopped under the open port") << "rfc2217, stopped"
+                                                            << "";
+        QTest::newRow("server stopped while the port is held") << "rfc2217, stopped when held"
+                                                               << "";
     }
     void remotePort() {
         QFETCH(QString, server);
         QFETCH(QString, reason);
         std::unique_ptr<Ser2Net> ser2net;
         if (server != "none") {
-            ser2net = std::make_unique<Ser2Net>(line->pty.slavePath(), server == "tcp" ? Ser2Net::Accepter::PlainTcp
-                                                                                      : Ser2Net::Accepter::Rfc2217);
+            ser2net = std::make_unique<Ser2Net>(line->pty.slavePath(), server == "tcp"
+                                                                           ? Ser2Net::Accepter::PlainTcp
+                                                                           : Ser2Net::Accepter::Rfc2217);
             VERIFY_SER2NET(ser2net->isListening());
         }
-        const QString url = ser2net ? ser2net->url() : QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2Net::freePort());
+        const QString url =
+            ser2net ? ser2net->url() : QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2Net::freePort());
         line->folder.setRemote(3, url);
         QVERIFY(line->link.PortExists(3) && PortNames::devicePath(3) == url);
         QStringList lost;

@@ -104,14 +104,14 @@ private slots:
             Outcome::Done, found(28800), foundAt(28800), texts);
         QTest::newRow("through ser2net: 115200")
             << Case(remote({.speed = 115200}), Outcome::Done, found(115200), foundAt(115200));
-        QTest::newRow("through ser2net: 28800, hardware flow")
-            << Case(remote({.speed = 28800, .hardwareFlow = true}), Outcome::Done, found(28800), foundAt(28800));
+        QTest::newRow("through ser2net: 28800, hardware flow") << Case(
+            remote({.speed = 28800, .hardwareFlow = true}), Outcome::Done, found(28800), foundAt(28800));
         QTest::newRow("through ser2net: 1200")
             << Case(remote({.speed = 1200}), Outcome::Done, found(1200), foundAt(1200));
-        QTest::newRow("a remote port where nothing listens is passed over")
-            << Case(unusableRemoteBefore(Ser2Net::Accepter::Rfc2217), Outcome::Done, found(38400), foundAt(38400));
-        QTest::newRow("a plain TCP relay is passed over")
-            << Case(unusableRemoteBefore(Ser2Net::Accepter::PlainTcp), Outcome::Done, found(38400), foundAt(38400));
+        QTest::newRow("a remote port where nothing listens is passed over") << Case(
+            unusableRemoteBefore(Ser2Net::Accepter::Rfc2217), Outcome::Done, found(38400), foundAt(38400));
+        QTest::newRow("a plain TCP relay is passed over") << Case(
+            unusableRemoteBefore(Ser2Net::Accepter::PlainTcp), Outcome::Done, found(38400), foundAt(38400));
         QTest::newRow("no port at all")
             << Case([](CoreBench&) {}, Outcome::NoAnswer, kNone, {}, {"Trying to wake-up the printer"});
         QTest::newRow("firmware loader")
@@ -161,7 +161,8 @@ private slots:
             << Case(printer({.speed = 57600, .hardwareFlow = true}), Outcome::Done, found(57600),
                     probed(57600), {}, 2);
         QTest::newRow("through ser2net: 57600, hardware flow")
-            << Case(remote({.speed = 57600, .hardwareFlow = true}), Outcome::Done, found(57600), probed(57600), {}, 2);
+            << Case(remote({.speed = 57600, .hardwareFlow = true}), Outcome::Done, found(57600),
+                    probed(57600), {}, 2);
         QTest::newRow("through ser2net: 2400, XON/XOFF")
             << Case(remote({.speed = 2400}), Outcome::Done, found(2400), probed(2400), {}, 1);
         QTest::newRow("no configuration byte")

@@ -47,7 +47,8 @@ public:
                                          Ser2Net::Accepter accepter = Ser2Net::Accepter::Rfc2217) {
         auto& printer = m_printers.emplace_back(n, std::make_unique<Sim::SimulatedPrinter>(config)).second;
         printer->attach(m_farSide.path(), n);
-        Ser2Net& server = *m_servers.emplace_back(n, std::make_unique<Ser2Net>(printer->devicePath(), accepter)).second;
+        Ser2Net& server =
+            *m_servers.emplace_back(n, std::make_unique<Ser2Net>(printer->devicePath(), accepter)).second;
         m_ports.setRemote(n, server.url());
         return server.isListening() ? printer.get() : nullptr;
     }

@@ -12,7 +12,8 @@ namespace {
 bool listening(quint16 port) {
     QFile table(QStringLiteral("/proc/net/tcp"));
     if (!table.open(QIODevice::ReadOnly)) return false;
-    const QByteArray local = QStringLiteral("0100007F:%1").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
+    const QByteArray local =
+        QStringLiteral("0100007F:%1").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
     for (const QByteArray& line : table.readAll().split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() > 3 && fields[1] == local && fields[3] == "0A") return true;
@@ -22,10 +23,13 @@ bool listening(quint16 port) {
 } // namespace
 
 bool Ser2Net::installed() {
-    return !QStandardPaths::findExecutable(QStringLiteral("ser2net"), {"/usr/sbin", "/usr/bin", "/sbin"}).isEmpty();
+    return !QStandardPaths::findExecutable(QStringLiteral("ser2net"), {"/usr/sbin", "/usr/bin", "/sbin"})
+                .isEmpty();
 }
 
-const char* Ser2Net::missing() { return "ser2net is not installed (scripts/setup installs it)"; }
+const char* Ser2Net::missing() {
+    return "ser2net is not installed (scripts/setup installs it)";
+}
 
 quint16 Ser2Net::freePort() {
     QTcpServer server;
@@ -59,13 +63,18 @@ Ser2Net::Ser2Net(const QString& devicePath, Accepter accepter) {
     m_process.start(program, {"-n", "-d", "-c", config});
     if (!m_process.waitForStarted(5000)) return;
     const QDeadlineTimer deadline(5000);
-    while (!(m_listening = listening(m_port)) && !deadline.hasExpired() && m_process.state() == QProcess::Running)
+    while (!(m_listening = listening(m_port)) && !deadline.hasExpired() &&
+           m_process.state() == QProcess::Running)
         QThread::msleep(10);
 }
 
-Ser2Net::~Ser2Net() { stop(); }
+Ser2Net::~Ser2Net() {
+    stop();
+}
 
-QString Ser2Net::url() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(m_port); }
+QString Ser2Net::url() const {
+    return QStringLiteral("rfc2217://127.0.0.1:%1").arg(m_port);
+}
 
 void Ser2Net::stop() {
     m_listening = false;

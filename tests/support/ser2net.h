@@ -31,9 +31,9 @@ private:
 
 // In a test function: a row whose servers did not start is skipped where ser2net is not installed,
 // and fails where it is.
-#define VERIFY_SER2NET(ready)                                                                              \
-    do {                                                                                                   \
-        const bool started = (ready);                                                                      \
-        if (!started && !Ser2Net::installed()) QSKIP(Ser2Net::missing());                                  \
-        QVERIFY2(started, "ser2net did not start");                                                        \
+#define VERIFY_SER2NET(ready)                                                                                \
+    do {                                                                                                     \
+        const bool started = (ready);                                                                        \
+        if (!started && !Ser2Net::installed()) QSKIP(Ser2Net::missing());                                    \
+        QVERIFY2(started, "ser2net did not start");                                                          \
     } while (false)
