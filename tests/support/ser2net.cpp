@@ -1,23 +1,30 @@
 #include "ser2net.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QThread>
 
 namespace {
-// Whether something listens on 127.0.0.1:port, read from the kernel's socket table without connecting:
-// a connection would make ser2net open its device.
-bool listening(quint16 port) {
+// Whether process `pid` listens on 127.0.0.1:port, read from the kernel's socket table without
+// connecting (a connection would make ser2net open its device): another test's server that happens to
+// have the port does not count.
+bool listening(qint64 pid, quint16 port) {
     QFile table(QStringLiteral("/proc/net/tcp"));
     if (!table.open(QIODevice::ReadOnly)) return false;
-    const QByteArray local =
-        QStringLiteral("0100007F:%1").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
+    const QByteArray local = QStringLiteral("0100007F:%1").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
+    QByteArray inode;
     for (const QByteArray& line : table.readAll().split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() > 3 && fields[1] == local && fields[3] == "0A") return true;
+        if (fields.size() > 9 && fields[1] == local && fields[3] == "0A") inode = fields[9];
     }
+    if (inode.isEmpty()) return false;
+    const QString socket = QStringLiteral("socket:[%1]").arg(QString::fromLatin1(inode));
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+        if (fd.symLinkTarget().endsWith(socket)) return true;
     return false;
 }
 } // namespace
@@ -63,7 +70,7 @@ Ser2Net::Ser2Net(const QString& devicePath, Accepter accepter) {
     m_process.start(program, {"-n", "-d", "-c", config});
     if (!m_process.waitForStarted(5000)) return;
     const QDeadlineTimer deadline(5000);
-    while (!(m_listening = listening(m_port)) && !deadline.hasExpired() &&
+    while (!(m_listening = listening(m_process.processId(), m_port)) && !deadline.hasExpired() &&
            m_process.state() == QProcess::Running)
         QThread::msleep(10);
 }
