@@ -8,6 +8,11 @@
 
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using SerialDevices::Device;
 
 // COM3 leading to a bare pseudo-terminal, and the link over a port object and a delay timer of its own.
@@ -24,6 +29,32 @@ struct Line {
         state.PrinterPort = 3;
         state.PrinterSpeed = "9600";
         state.PrinterHandshake = 1;
+    }
+};
+
+// A loopback server that never takes a connection: its backlog is full, so the kernel drops every new
+// connection request, as a firewall or a host that is gone would.
+struct FullBacklog {
+    int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    std::vector<int> waiting;
+    quint16 port = 0;
+    FullBacklog() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(server, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(server, 0);
+        ::getsockname(server, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        for (int i = 0; i < 2; ++i) { // fills the queue; none of them is accepted
+            waiting.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+            ::connect(waiting.back(), reinterpret_cast<sockaddr*>(&address), length);
+        }
+    }
+    ~FullBacklog() {
+        for (int fd : waiting) ::close(fd);
+        ::close(server);
     }
 };
 
@@ -179,29 +210,26 @@ private slots:
     void remotePort_data() {
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("reason"); // of the open; empty: it opens
-        QTest::newRow("ser2net") << "rfc2217"
-                                 << "";
-        QTest::newRow("nothing listens") << "none"
-                                         << "Connection refused";
-        QTest::newRow("a plain TCP relay") << "tcp"
-                                           << "does not accept speed changes";
-        QTest::newRow("server stopped under the open port") << "rfc2217, stopped"
-                                                            << "";
-        QTest::newRow("server stopped while the port is held") << "rfc2217, stopped when held"
-                                                               << "";
+        QTest::newRow("ser2net") << "rfc2217" << QString();
+        QTest::newRow("nothing listens") << "none" << "Connection refused";
+        QTest::newRow("a plain TCP relay") << "tcp" << "does not accept speed changes";
+        QTest::newRow("a server that never takes the connection") << "full" << "did not take the connection";
+        QTest::newRow("server stopped under the open port") << "rfc2217, stopped" << QString();
+        QTest::newRow("server stopped while the port is held") << "rfc2217, stopped when held" << QString();
     }
     void remotePort() {
         QFETCH(QString, server);
         QFETCH(QString, reason);
         std::unique_ptr<Ser2Net> ser2net;
-        if (server != "none") {
+        FullBacklog full;
+        if (server != "none" && server != "full") {
             ser2net = std::make_unique<Ser2Net>(line->pty.slavePath(), server == "tcp"
                                                                            ? Ser2Net::Accepter::PlainTcp
                                                                            : Ser2Net::Accepter::Rfc2217);
             VERIFY_SER2NET(ser2net->isListening());
         }
-        const QString url =
-            ser2net ? ser2net->url() : QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2Net::freePort());
+        const quint16 port = server == "full" ? full.port : Ser2Net::freePort();
+        const QString url = ser2net ? ser2net->url() : QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
         line->folder.setRemote(3, url);
         QVERIFY(line->link.PortExists(3) && PortNames::devicePath(3) == url);
         QStringList lost;
