@@ -6,6 +6,7 @@
 #include "support/ptypair.h"
 #include "support/ser2net.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -135,6 +136,9 @@ private slots:
         QCOMPARE(found.value("name").toString(), QString("SIM-80 Receipt"));
         QVERIFY2(r.err.contains(QStringLiteral("SIM-80 Receipt found on COM %1 at 19200 bauds").arg(port)),
                  qPrintable(r.err));
+        if (remote == "COM4") // `ports` names the address as the device
+            QCOMPARE(QJsonDocument::fromJson(run({"ports", "--json"}).out.toUtf8()).array().at(3).toObject().value("device"),
+                     m_server->url());
     }
 
     // Each way a command can end, with its exit status, and what the printer must not have heard.
