@@ -70,7 +70,7 @@ PrinterHost::PrinterHost(Where where, int port, const Sim::PrinterConfig& config
 
 bool PrinterHost::add(int port, const Sim::PrinterConfig& config, bool silent) {
     if (!ready()) return false;
-    if (m_where == Where::OwnProcess) {
+    if (m_where != Where::InProcess) {
         startProcess(port, config, silent);
         return ready();
     }
@@ -93,7 +93,7 @@ void PrinterHost::startProcess(int port, const Sim::PrinterConfig& config, bool 
     QStringList arguments{QStringLiteral("--port"),
                           QString::number(port),
                           QStringLiteral("--port-folder"),
-                          PortNames::portFolder(),
+                          m_where == Where::Remote ? m_farSide.path() : PortNames::portFolder(),
                           QStringLiteral("--speed"),
                           QString::number(config.speed),
                           QStringLiteral("--flow"),
@@ -113,6 +113,7 @@ void PrinterHost::startProcess(int port, const Sim::PrinterConfig& config, bool 
     if (!said.contains(QByteArray("COM") + QByteArray::number(port) + " ->"))
         m_error = QStringLiteral("veltaro-printer-sim did not start: ") + QString::fromLocal8Bit(said);
     m_processes.push_back(std::move(process));
+    if (m_where == Where::Remote && ready()) serve(port, said);
 #else
     Q_UNUSED(port);
     Q_UNUSED(config);
@@ -121,7 +122,24 @@ void PrinterHost::startProcess(int port, const Sim::PrinterConfig& config, bool 
 #endif
 }
 
+// "COM3 -> /dev/pts/7 at ..." on the printer's first line: that device behind a ser2net, and COM<port>
+// of the program's folder its address.
+void PrinterHost::serve(int port, const QByteArray& said) {
+    const QString device =
+        QString::fromLocal8Bit(said).section(QStringLiteral(" -> "), 1).section(QLatin1Char(' '), 0, 0);
+    Ser2Net& server = *m_servers.emplace_back(std::make_unique<Ser2Net>(device));
+    if (!server.isListening()) {
+        m_error = Ser2Net::installed() ? QStringLiteral("ser2net did not start")
+                                       : QString::fromLatin1(Ser2Net::missing());
+        return;
+    }
+    QFile entry(PortNames::portFolder() + QStringLiteral("/COM") + QString::number(port));
+    if (!entry.open(QIODevice::WriteOnly) || entry.write(server.url().toUtf8() + '\n') < 0)
+        m_error = QStringLiteral("cannot write ") + entry.fileName();
+}
+
 PrinterHost::~PrinterHost() {
+    m_servers.clear(); // before the printers whose devices they hold
     for (const auto& process : m_processes)
         if (process->state() != QProcess::NotRunning) process->terminate(); // it removes its port entry
     for (const auto& process : m_processes) {
@@ -131,8 +149,15 @@ PrinterHost::~PrinterHost() {
 }
 
 QString PrinterHost::description() const {
-    return m_where == Where::OwnProcess ? QStringLiteral("printer in its own process (veltaro-printer-sim)")
-                                        : QStringLiteral("printer in the same process");
+    switch (m_where) {
+    case Where::OwnProcess:
+        return QStringLiteral("printer in its own process (veltaro-printer-sim)");
+    case Where::Remote:
+        return QStringLiteral("printer in its own process behind ser2net (RFC 2217 on loopback)");
+    case Where::InProcess:
+        break;
+    }
+    return QStringLiteral("printer in the same process");
 }
 
 std::optional<double> PrinterHost::printerCpuMs() const {

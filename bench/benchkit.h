@@ -7,6 +7,7 @@
 // A suite is a function from the options to its reports; suites.cpp lists them by name.
 
 #include "simulatedprinter.h"
+#include "support/ser2net.h"
 
 #include <QProcess>
 #include <QString>
@@ -64,9 +65,13 @@ double processCpuMs();
 // Simulated printers as COM ports, in a port folder of its own that this process also uses.
 class PrinterHost {
 public:
-    enum class Where { InProcess, OwnProcess };
+    // Remote: in its own process, behind a ser2net of its own on loopback (RFC 2217), the port named by
+    // the server's address.
+    enum class Where { InProcess, OwnProcess, Remote };
     static Where where(const QString& name) {
-        return name == QLatin1String("inprocess") ? Where::InProcess : Where::OwnProcess;
+        return name == QLatin1String("inprocess") ? Where::InProcess
+               : name == QLatin1String("remote")  ? Where::Remote
+                                                  : Where::OwnProcess;
     }
 
     explicit PrinterHost(Where where); // an empty port folder: add() the printers
@@ -86,6 +91,10 @@ public:
 
 private:
     void startProcess(int port, const Sim::PrinterConfig& config, bool silent);
+    void serve(int port, const QByteArray& said);
+
+    QTemporaryDir m_farSide; // the remote printers' own port folder
+    std::vector<std::unique_ptr<Ser2Net>> m_servers;
 
     Where m_where;
     QTemporaryDir m_dir;

@@ -4,6 +4,7 @@
 #include "clifigures.h"
 #include "detectionfigures.h"
 #include "monitorfigures.h"
+#include "remotefigures.h"
 #include "runfigures.h"
 
 namespace BenchKit {
@@ -24,6 +25,9 @@ const std::vector<Suite>& suites() {
         {QStringLiteral("cli"),
          QStringLiteral("veltaro-cli: detect's search, monitor --csv sampling, start to first command"),
          &CliFigures::run},
+        {QStringLiteral("remote"),
+         QStringLiteral("search, probe and monitor with the printers behind ser2net on loopback (RFC 2217)"),
+         &RemoteFigures::run},
     };
     return all;
 }

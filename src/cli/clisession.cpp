@@ -33,6 +33,7 @@ Session::Session() : m_link(m_state, m_comm, m_timer1) {
 // settings of the last command written until the hold runs out. Dropping it with the process would put
 // the resting settings back under that command's bytes.
 Session::~Session() {
+    m_comm.shortenHold();
     QDeadlineTimer deadline(1000);
     while (m_comm.isHeld() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);

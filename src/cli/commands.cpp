@@ -215,8 +215,11 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
     if (bar) std::fprintf(stdout, "\n");
     sampler.stop();
     const Printer::Status restored = sampler.restoreSpeed();
-    if (!problem.isEmpty()) status = session.fail({Printer::Outcome::PortProblem, problem});
-    if (!restored.ok()) status = session.fail(restored);
+    // A port that failed under a tick fails the restore as well: that is told once.
+    if (!problem.isEmpty())
+        status = session.fail({Printer::Outcome::PortProblem, problem});
+    else if (!restored.ok())
+        status = session.fail(restored);
     return session.interrupted() ? kInterrupted : status;
 }
 

@@ -3,7 +3,9 @@
 #include "commands.h"
 #include "console.h"
 
+#include "link/portnames.h"
 #include "link/protocol.h"
+#include "link/rfc2217.h"
 #include "printer/detector.h"
 
 #include <QCommandLineParser>
@@ -25,7 +27,9 @@ const QString kOverview = QStringLiteral(
     "  veltaro-cli calibrate printer|neop [LINK] [--timeout SECONDS]\n"
     "  veltaro-cli monitor   printer|neop [LINK] [--seconds N] [--csv]\n\n"
     "LINK = --port N --speed S --flow xon-xoff|hardware (all three: that link, no search).\n"
-    "Without LINK every command but ports runs the automatic search first.\n\n"
+    "Without LINK every command but ports runs the automatic search first.\n"
+    "--port also takes rfc2217://HOST:PORT, a serial port shared over the network (ser2net), named as\n"
+    "the first COM number that does not exist; given alone, the search looks there too.\n\n"
     "Exit status: 0 done; 1 no printer found or no answer; 2 printer in its firmware loader;\n"
     "3 the port cannot be used; 4 a precondition refused (paper present, extension absent);\n"
     "64 wrong usage; 130 interrupted.\n\n"
@@ -71,23 +75,42 @@ const QList<Command>& commands() {
 }
 
 void addLinkOptions(QCommandLineParser& parser) {
-    parser.addOption({QStringLiteral("port"), QStringLiteral("Port number, 1 to 6."), QStringLiteral("N")});
+    parser.addOption({QStringLiteral("port"), QStringLiteral("Port number, 1 to 6, or rfc2217://HOST:PORT."),
+                      QStringLiteral("N")});
     parser.addOption({QStringLiteral("speed"), QStringLiteral("Line speed: ") + Protocol::speeds().join(QLatin1Char(' ')),
                       QStringLiteral("S")});
     parser.addOption({QStringLiteral("flow"), QStringLiteral("Flow control: xon-xoff or hardware."), QStringLiteral("F")});
+}
+
+// A remote port takes the first number that names nothing, so that every text can call it COMn.
+qint16 remotePort(const QString& url) {
+    if (!Rfc2217::parseUrl(url))
+        usage(QStringLiteral("--port takes a number from 1 to 6 or rfc2217://HOST:PORT"));
+    for (qint16 n = Printer::Detector::kFirstPort; n <= Printer::Detector::kLastPort; ++n) {
+        if (PortNames::portExists(n)) continue;
+        PortNames::assignRemote(n, url);
+        return n;
+    }
+    usage(QStringLiteral("COM1 to COM6 all exist: no number is left for ") + url);
 }
 
 LinkChoice linkChoice(const QCommandLineParser& parser) {
     const bool port = parser.isSet(QStringLiteral("port"));
     const bool speed = parser.isSet(QStringLiteral("speed"));
     const bool flow = parser.isSet(QStringLiteral("flow"));
+    const QString portValue = parser.value(QStringLiteral("port"));
+    const bool remote = portValue.contains(QLatin1String("://"));
+    if (remote && !speed && !flow) {
+        remotePort(portValue); // one more port for the search
+        return {};
+    }
     if (!port && !speed && !flow) return {};
     if (!port || !speed || !flow) usage(QStringLiteral("--port, --speed and --flow go together"));
     LinkChoice choice;
     bool ok = false;
-    const int n = parser.value(QStringLiteral("port")).toInt(&ok);
-    if (!ok || n < Printer::Detector::kFirstPort || n > Printer::Detector::kLastPort)
-        usage(QStringLiteral("--port takes a number from 1 to 6"));
+    const int n = remote ? remotePort(portValue) : portValue.toInt(&ok);
+    if ((!remote && !ok) || n < Printer::Detector::kFirstPort || n > Printer::Detector::kLastPort)
+        usage(QStringLiteral("--port takes a number from 1 to 6 or rfc2217://HOST:PORT"));
     choice.port = qint16(n);
     choice.speed = parser.value(QStringLiteral("speed"));
     if (!Protocol::speeds().contains(choice.speed))

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "localline.h"
+#include "remoteline.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 #include <QTimer>
 
 // The program's one serial port object. It has the properties the pages rely on (port number, settings
 // text, handshaking 0/1/2, input mode, input length, open/close, receive count, discard, output, input)
 // and keeps its own receive buffer, so that the receive count is exact and a read takes at most the input
-// length and leaves the rest waiting.
+// length and leaves the rest waiting. Under it is a line (serialline.h): a device of this machine, or a
+// serial port on another machine when the port's device path is an rfc2217:// address.
 class MSComm : public QObject {
     Q_OBJECT
 public:
@@ -38,9 +41,11 @@ public:
 
     OpenResult open();
     void close();
-    bool portOpen() const { return m_port.isOpen() && !m_held; }
+    bool portOpen() const { return m_line->isOpen() && !m_held && !m_opening; }
     // Closed for the program, but the device is still held for a moment (see m_held).
     bool isHeld() const { return m_held; }
+    // The program is ending: a held port is let go as soon as a local one would be.
+    void shortenHold();
 
     int inBufferCount() const { return int(m_buffer.size()); }
     void discardInput() { m_buffer.clear(); }
@@ -49,7 +54,7 @@ public:
 
     // The device path the current port number leads to, and the line speed in effect while open.
     QString devicePath() const;
-    qint32 baudRate() const { return m_port.baudRate(); }
+    qint32 baudRate() const { return m_line->baudRate(); }
 
 signals:
     void inputArrived();
@@ -58,14 +63,17 @@ signals:
 
 private:
     void readWaiting();
-    void handleError(QSerialPort::SerialPortError error);
+    void lineFailed(const QString& reason);
     void settleLine();
-    bool applySettings(QString* reason);
-    bool reopenHeld(const QString& path);
-    OpenResult openDevice(const QString& path);
+    bool lineSettings(SerialLine::Settings* settings, QString* reason) const;
+    bool reopenHeld(const QString& path, const SerialLine::Settings& settings, QString* reason);
+    OpenResult openDevice(const QString& path, const SerialLine::Settings& settings);
     void release();
 
-    QSerialPort m_port;
+    LocalLine m_local;
+    RemoteLine m_remote;
+    SerialLine* m_line = &m_local;
+    bool m_opening = false; // a remote line waits for its server inside open()
     QByteArray m_buffer;
     int m_commPort = 1;
     QString m_settings = QStringLiteral("9600,N,8,1");
@@ -82,7 +90,7 @@ private:
     // For the program the port is closed meanwhile; another device or other settings close it for good.
     bool m_held = false;
     QTimer m_holdTimer;
+    QElapsedTimer m_heldSince;
     QString m_openPath;
-    QString m_openSettings;
-    int m_openHandshaking = 0;
+    SerialLine::Settings m_openSettings;
 };

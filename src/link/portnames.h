@@ -8,6 +8,9 @@
 // first an entry COMn in a per-user port folder ($XDG_CONFIG_HOME/veltaro/ports/COMn, normally a symbolic
 // link to a device such as /dev/ttyUSB0; an entry that leads nowhere hides number n), otherwise the
 // system's serial devices as SerialDevices::number numbers them (serialdevices.h).
+// On every system an entry COMn of the port folder that is a small text file holding
+// "rfc2217://HOST:PORT" makes port n a serial port on another machine (remoteline.h): its device path is
+// that address, and it exists while the entry does.
 namespace PortNames {
 
 QString portName(int n); // "COM" and the decimal digits of n
@@ -18,7 +21,14 @@ QString devicePath(int n);
 // Non-zero when the system has port n. The port is not opened.
 qint32 portExists(int n);
 
-// The folder in which COMn entries are looked up (Unix).
+// The folder in which COMn entries are looked up: $XDG_CONFIG_HOME/veltaro/ports on Unix,
+// %APPDATA%\veltaro\ports on Windows.
 QString portFolder();
+
+// The rfc2217:// address of port n when it is a remote port, otherwise empty.
+QString remoteUrl(int n);
+// Makes port n the remote port at `url` for this process, whatever the folder says (a command line
+// that names a server); an empty url takes that back.
+void assignRemote(int n, const QString& url);
 
 } // namespace PortNames

@@ -1,5 +1,6 @@
 #include "portnames.h"
 
+#include "rfc2217.h"
 #include "serialdevices.h"
 
 #include <QDir>
@@ -16,16 +17,15 @@ SerialDevices::FolderEntries folderEntries() {
          QDir(PortNames::portFolder()).entryInfoList({QStringLiteral("COM*")}, filter)) {
         bool ok = false;
         const int n = entry.fileName().mid(3).toInt(&ok);
-        if (ok && PortNames::portName(n) == entry.fileName())
-            entries[n] = entry.canonicalFilePath(); // empty for a link that leads nowhere
+        if (!ok || PortNames::portName(n) != entry.fileName()) continue;
+        const QString url = Rfc2217::urlInEntry(entry.filePath());
+        entries[n] = url.isEmpty() ? entry.canonicalFilePath() : url; // empty for a link that leads nowhere
     }
     return entries;
 }
 } // namespace
 
 namespace PortNames {
-
-QString portName(int n) { return QStringLiteral("COM") + QString::number(n); }
 
 QString portFolder() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -36,6 +36,7 @@ QString portFolder() {
 
 QString devicePath(int n) {
     // The entry of port n decides alone; the system's list is asked only without one.
+    if (const QString url = remoteUrl(n); !url.isEmpty()) return url;
     const QFileInfo entry(portFolder() + QLatin1Char('/') + portName(n));
     if (entry.exists() || entry.isSymLink())
         return entry.canonicalFilePath();
@@ -49,6 +50,7 @@ qint32 portExists(int n) {
     const QString path = devicePath(n);
     if (path.isEmpty())
         return 0;
+    if (path == remoteUrl(n)) return 1; // whether its server answers is for the open to find out
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return 0;

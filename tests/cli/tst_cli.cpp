@@ -2,9 +2,11 @@
 // named in a private port folder, judged by its exit status, its standard output and the bytes the
 // printer heard.
 #include "link/mscomm.h"
-#include "support/ptypair.h"
 #include "simulatedprinter.h"
+#include "support/ptypair.h"
+#include "support/ser2net.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -15,6 +17,7 @@
 
 namespace {
 constexpr int kPort = 3;
+constexpr int kRemotePort = 4; // a port folder entry holding a ser2net's address
 
 // Serves the printer at once while waiting: it must read each command while the tool still holds the
 // line at that command's speed (QTest::qWaitFor sleeps between its looks).
@@ -37,6 +40,8 @@ class TestCli : public QObject {
 
     std::unique_ptr<TestPortFolder> m_ports;
     std::unique_ptr<Sim::SimulatedPrinter> m_printer;
+    QTemporaryDir m_farSide;
+    std::unique_ptr<Ser2Net> m_server;
 
     // The machine's own serial ports are hidden from the tool by entries that lead nowhere.
     void hideOtherPorts() {
@@ -48,6 +53,15 @@ class TestCli : public QObject {
         m_printer->attach(m_ports->path(), kPort);
         hideOtherPorts();
         return *m_printer;
+    }
+    // The printer behind a real ser2net, named COM4 in the port folder unless `named` is false.
+    bool remotePrinter(const Sim::PrinterConfig& config = {}, bool named = true) {
+        hideOtherPorts();
+        m_printer = std::make_unique<Sim::SimulatedPrinter>(config);
+        m_printer->attach(m_farSide.path(), kRemotePort);
+        m_server = std::make_unique<Ser2Net>(m_printer->devicePath());
+        if (named) m_ports->setRemote(kRemotePort, m_server->url());
+        return m_server->isListening();
     }
     QStringList heard() const {
         QStringList list;
@@ -82,27 +96,49 @@ private slots:
         m_ports = std::make_unique<TestPortFolder>();
         hideOtherPorts();
     }
-    void cleanup() { m_printer.reset(); }
+    void cleanup() {
+        m_server.reset();
+        m_printer.reset();
+    }
 
     void detectFindsThePrinter_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("search") << QStringList{"detect", "--json"};
-        QTest::newRow("probe on a given link") << (QStringList{"detect", "--json"} + link("19200"));
+        QTest::addColumn<QString>("remote"); // "": a local printer on COM3
+        QTest::addColumn<int>("port");
+        QTest::newRow("search") << QStringList{"detect", "--json"} << "" << kPort;
+        QTest::newRow("probe on a given link")
+            << (QStringList{"detect", "--json"} + link("19200")) << "" << kPort;
+        QTest::newRow("search through ser2net") << QStringList{"detect", "--json"} << "COM4" << kRemotePort;
+        // Named as the first number that does not exist.
+        QTest::newRow("probe on an address given")
+            << QStringList{"detect", "--json", "--speed", "19200", "--flow", "xon-xoff"} << "--port" << 1;
+        QTest::newRow("search with an address given") << QStringList{"detect", "--json"} << "--port" << 1;
     }
     void detectFindsThePrinter() {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, remote);
+        QFETCH(int, port);
         Sim::PrinterConfig config;
         config.speed = 19200;
-        Sim::SimulatedPrinter& p = printer(config);
+        if (remote.isEmpty())
+            printer(config);
+        else
+            VERIFY_SER2NET(remotePrinter(config, remote == "COM4"));
+        if (remote == "--port") arguments << "--port" << m_server->url();
         const Run r = run(arguments);
         QCOMPARE(r.exitCode, 0);
         const QJsonObject found = QJsonDocument::fromJson(r.out.toUtf8()).object();
-        QCOMPARE(found.value("port").toInt(), kPort);
-        QCOMPARE(found.value("device").toString(), p.devicePath());
+        QCOMPARE(found.value("port").toInt(), port);
+        QCOMPARE(found.value("device").toString(),
+                 remote.isEmpty() ? m_printer->devicePath() : m_server->url());
         QCOMPARE(found.value("speed").toInt(), 19200);
         QCOMPARE(found.value("flow").toString(), QString("xon-xoff"));
         QCOMPARE(found.value("name").toString(), QString("SIM-80 Receipt"));
-        QVERIFY(r.err.contains("SIM-80 Receipt found on COM 3 at 19200 bauds"));
+        QVERIFY2(r.err.contains(QStringLiteral("SIM-80 Receipt found on COM %1 at 19200 bauds").arg(port)),
+                 qPrintable(r.err));
+        if (remote == "COM4") // `ports` names the address as the device
+            QCOMPARE(QJsonDocument::fromJson(run({"ports", "--json"}).out.toUtf8()).array().at(3).toObject().value("device"),
+                     m_server->url());
     }
 
     // Each way a command can end, with its exit status, and what the printer must not have heard.
@@ -119,6 +155,13 @@ private slots:
         QTest::newRow("extension absent") << "no extension" << (QStringList{"monitor", "neop"} + link()) << 4
                                           << "1d 42";
         QTest::newRow("silent printer") << "silent" << (QStringList{"params"} + link()) << 1 << "";
+        QTest::newRow("calibration through ser2net")
+            << "remote" << QStringList{"calibrate", "printer"} << 0 << "";
+        QTest::newRow("ser2net gone")
+            << "remote, stopped"
+            << (QStringList{"params", "--port", "4", "--speed", "9600", "--flow", "xon-xoff"}) << 3 << "*";
+        QTest::newRow("an address that is none")
+            << "" << QStringList{"detect", "--port", "rfc2217://h"} << 64 << "*";
         QTest::newRow("unknown command") << "" << QStringList{"print"} << 64 << "*";
         QTest::newRow("unknown option") << "" << QStringList{"detect", "--fast"} << 64 << "*";
         QTest::newRow("port outside 1..6") << "" << QStringList{"detect", "--port", "7", "--speed", "9600", "--flow", "hardware"} << 64 << "*";
@@ -136,7 +179,11 @@ private slots:
         config.loaderMode = setup == "loader";
         config.paperPresent = setup == "paper";
         config.extensionFitted = setup != "no extension";
-        if (setup != "none") printer(config);
+        if (setup.startsWith("remote"))
+            VERIFY_SER2NET(remotePrinter(config));
+        else if (setup != "none")
+            printer(config);
+        if (setup.endsWith("stopped")) m_server->stop();
         if (setup == "silent") m_printer->setFaults({.silent = true});
         // Another program holds the port, as a terminal program would.
         MSComm other;
@@ -145,7 +192,12 @@ private slots:
         const Run r = run(arguments);
         QCOMPARE(r.exitCode, exitCode);
         if (exitCode == 64) QVERIFY2(r.err.contains("usage: veltaro-cli"), qPrintable(r.err));
-        if (exitCode == 3) QVERIFY2(r.err.contains("The serial port COM3 cannot be used:"), qPrintable(r.err));
+        if (exitCode == 3)
+            QVERIFY2(r.err.contains(setup.startsWith("remote")
+                                        ? "The serial port COM4 cannot be used: Connection refused."
+                                        : "The serial port COM3 cannot be used:"),
+                     qPrintable(r.err));
+        if (exitCode == 0) QCOMPARE(r.out, QString("calibrated\n"));
         if (neverHeard == "*") QCOMPARE(heard(), QStringList());
         else if (!neverHeard.isEmpty()) QVERIFY(!heard().join('\n').contains(neverHeard));
     }
@@ -157,17 +209,35 @@ private slots:
         QTest::newRow("two seconds") << "seconds";
         QTest::newRow("SIGTERM") << "signal";
         QTest::newRow("read by head -2, which leaves") << "reader gone";
+        QTest::newRow("two seconds through ser2net") << "seconds, remote";
+        QTest::newRow("ser2net stopped meanwhile") << "server stopped";
     }
     void monitorSamplesAndRestoresTheSpeed() {
         QFETCH(QString, end);
-        printer({.paperPresent = true});
-        const bool timed = end == "seconds";
-        const QStringList arguments = QStringList{"monitor", "printer", "--csv", "--seconds", timed ? "2" : "0"} + link();
+        const bool remote = end.contains("remote") || end.contains("server");
+        if (remote)
+            VERIFY_SER2NET(remotePrinter({.paperPresent = true}));
+        else
+            printer({.paperPresent = true});
+        const bool timed = end.startsWith("seconds");
+        QStringList arguments =
+            QStringList{"monitor", "printer", "--csv", "--seconds", timed ? "2" : "0"} + link();
+        if (remote) arguments[arguments.indexOf("--port") + 1] = QString::number(kRemotePort);
         const Run r = end == "reader gone" ? runIntoHead(arguments) : run(arguments, [&](QProcess& p) {
-            if (end != "signal") return;
+            if (end != "signal" && end != "server stopped") return;
             QVERIFY(serveUntil([&] { return heard().size() > 20; }, 10000));
-            ::kill(pid_t(p.processId()), SIGTERM);
+            if (end == "signal")
+                ::kill(pid_t(p.processId()), SIGTERM);
+            else
+                m_server->stop();
         });
+        if (end == "server stopped") {
+            QCOMPARE(r.exitCode, 3);
+            QVERIFY2(r.err.contains("The serial port COM4 cannot be used:") &&
+                         r.err.count("cannot be used") == 1,
+                     qPrintable(r.err));
+            return;
+        }
         const bool interrupted = !timed;
         QCOMPARE(r.exitCode, interrupted ? 130 : 0);
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);

@@ -55,6 +55,8 @@ private slots:
 
     void pagesAtLoad() {
         bench->printer(2);
+        const QString url = QStringLiteral("rfc2217://[::1]:2000"); // exists while its entry does
+        bench->ports().setRemote(4, url);
         step1().show();
         QVERIFY(step1().ScanStatus->text().isEmpty() && step1().Start->text() == "Start" &&
                 step1().ManualDetect->isHidden() && !bench->wizard().state().PortIsOpen);
@@ -65,11 +67,12 @@ private slots:
                      selection().serialhandshakeconf->currentText(),
                  QStringLiteral("9600/DSR/DTR Mode"));
         for (int n = 1; n <= 6; ++n)
-            QVERIFY(option(n)->isEnabled() == (n == 2) && !option(n)->isChecked() &&
+            QVERIFY(option(n)->isEnabled() == (n == 2 || n == 4) && !option(n)->isChecked() &&
                     !selection().Next->isEnabled());
         // Each number tells its device, for the mouse and for a screen reader.
         QCOMPARE(option(2)->toolTip(), QFileInfo(bench->ports().path() + "/COM2").canonicalFilePath());
         QCOMPARE(option(1)->accessibleDescription(), QStringLiteral("No device has the number COM1"));
+        QVERIFY(option(4)->toolTip() == url && option(4)->accessibleDescription() == url);
     }
 
     void search_data() {
@@ -79,31 +82,39 @@ private slots:
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("status"); // Step1's at the end
         QTest::addColumn<QString>("last");   // the last command the printer heard
+        QTest::addColumn<bool>("remote");    // the printer is behind ser2net
         const QString found = QStringLiteral("SIM-80 Receipt found on COM 2 at 19200 bauds"), none;
         const QStringList box{"SIM-80 Receipt found on COM 2 at  19200 bauds"}, noBox;
         const QString manual = scanAt(115200) + "|ManualDetect";
-        QTest::newRow("found") << 19200 << noBox << QStringList{"Step2"} << box << found << "18 @19200 hw";
-        QTest::newRow("nothing found") << 0 << noBox << QStringList{"Step1"} << noBox << none << none;
+        QTest::newRow("found") << 19200 << noBox << QStringList{"Step2"} << box << found << "18 @19200 hw"
+                               << false;
+        QTest::newRow("nothing found")
+            << 0 << noBox << QStringList{"Step1"} << noBox << none << none << false;
         QTest::newRow("firmware loader")
             << 1 << noBox << noBox
             << QStringList{"The previous firmware upgrade has not been completed \r\nsuccessfully, or the "
                            "firmware has "
                            "been corrupted.\r\n\r\nPlease, flash the printer firmware."}
-            << none << "18 @57600";
+            << none << "18 @57600" << false;
         QTest::newRow("manual detection while it runs")
             << 19200 << QStringList{manual} << QStringList{"PortSelection", "Step2"} << box << scanAt(115200)
-            << "18 @19200 hw";
+            << "18 @19200 hw" << false;
         QTest::newRow("manual detection, then back")
             << 19200 << QStringList{manual, scanAt(38400) + "|Back"} << QStringList{"Step2"} << box << found
-            << "18 @19200 hw";
+            << "18 @19200 hw" << false;
         QTest::newRow("next on the port selection page gives it up")
             << 19200 << QStringList{manual, scanAt(57600) + "|Next"} << QStringList{"Step2"} << noBox << none
-            << "1b 76 @57600";
+            << "1b 76 @57600" << false;
         QTest::newRow("closed in the pause after the wake-up")
             << 19200 << QStringList{"Trying to wake-up the printer|close"} << noBox << noBox << none
-            << "00 @57600";
-        QTest::newRow("closed during the speed scan")
-            << 19200 << QStringList{scanAt(38400) + "|close"} << noBox << noBox << none << "1b 76 @38400";
+            << "00 @57600" << false;
+        QTest::newRow("closed during the speed scan") << 19200 << QStringList{scanAt(38400) + "|close"}
+                                                      << noBox << noBox << none << "1b 76 @38400" << false;
+        QTest::newRow("found through ser2net")
+            << 19200 << noBox << QStringList{"Step2"} << box << found << "18 @19200 hw" << true;
+        QTest::newRow("closed during the speed scan through ser2net")
+            << 19200 << QStringList{scanAt(38400) + "|close"} << noBox << noBox << none << "1b 76 @38400"
+            << true;
     }
     void search() {
         QFETCH(int, printer);
@@ -112,10 +123,15 @@ private slots:
         QFETCH(QStringList, boxes);
         QFETCH(QString, status);
         QFETCH(QString, last);
+        QFETCH(bool, remote);
         step1().show();
         const bool again = clicks.join(' ').contains("ManualDetect"); // only offered once a search failed
         if (again) step1().Start->click();
-        if (printer) bench->printer(2, {.speed = qMax(printer, 9600), .loaderMode = printer == 1});
+        const Sim::PrinterConfig config{.speed = qMax(printer, 9600), .loaderMode = printer == 1};
+        if (remote)
+            VERIFY_SER2NET(bench->remotePrinter(2, config));
+        else if (printer)
+            bench->printer(2, config);
         selection().Next->setEnabled(true); // as after an earlier probe that found the printer
         QStringList texts, onStep1; // what the status line showed while Step1 was there, and Step1's copy
         bool busy = true;

@@ -1,10 +1,17 @@
 // The printer link against a bare pseudo-terminal: port numbers, what a read takes and leaves, the waits,
 // ports that cannot be used, and the moment a closed port is held for the monitor's next tick.
 #include "link/link.h"
+#include "link/portnames.h"
 #include "link/serialdevices.h"
 #include "support/ptypair.h"
+#include "support/ser2net.h"
 
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using SerialDevices::Device;
 
@@ -22,6 +29,32 @@ struct Line {
         state.PrinterPort = 3;
         state.PrinterSpeed = "9600";
         state.PrinterHandshake = 1;
+    }
+};
+
+// A loopback server that never takes a connection: its backlog is full, so the kernel drops every new
+// connection request, as a firewall or a host that is gone would.
+struct FullBacklog {
+    int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    std::vector<int> waiting;
+    quint16 port = 0;
+    FullBacklog() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(server, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(server, 0);
+        ::getsockname(server, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        for (int i = 0; i < 2; ++i) { // fills the queue; none of them is accepted
+            waiting.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+            ::connect(waiting.back(), reinterpret_cast<sockaddr*>(&address), length);
+        }
+    }
+    ~FullBacklog() {
+        for (int fd : waiting) ::close(fd);
+        ::close(server);
     }
 };
 
@@ -170,6 +203,61 @@ private slots:
         QVERIFY(!result.ok && !line->link.SendCommand("x") && !line->state.PortIsOpen);
         QCOMPARE(line->link.ReadReplyByte(), std::nullopt); // nothing to wait for on a closed port
         QVERIFY(line->link.portFailureText(result.reason).contains("COM" + QString::number(port)));
+    }
+
+    // COM3 served by ser2net: every byte both ways, 0xFF and NUL among them; a server that is not there,
+    // one that takes no settings, and one that goes away under an open port (told once) or a held one.
+    void remotePort_data() {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("reason"); // of the open; empty: it opens
+        QTest::newRow("ser2net") << "rfc2217" << QString();
+        QTest::newRow("nothing listens") << "none" << "Connection refused";
+        QTest::newRow("a plain TCP relay") << "tcp" << "does not accept speed changes";
+        QTest::newRow("a server that never takes the connection") << "full" << "did not take the connection";
+        QTest::newRow("server stopped under the open port") << "rfc2217, stopped" << QString();
+        QTest::newRow("server stopped while the port is held") << "rfc2217, stopped when held" << QString();
+    }
+    void remotePort() {
+        QFETCH(QString, server);
+        QFETCH(QString, reason);
+        std::unique_ptr<Ser2Net> ser2net;
+        FullBacklog full;
+        if (server != "none" && server != "full") {
+            ser2net = std::make_unique<Ser2Net>(line->pty.slavePath(), server == "tcp"
+                                                                           ? Ser2Net::Accepter::PlainTcp
+                                                                           : Ser2Net::Accepter::Rfc2217);
+            VERIFY_SER2NET(ser2net->isListening());
+        }
+        const quint16 port = server == "full" ? full.port : Ser2Net::freePort();
+        const QString url = ser2net ? ser2net->url() : QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
+        line->folder.setRemote(3, url);
+        QVERIFY(line->link.PortExists(3) && PortNames::devicePath(3) == url);
+        QStringList lost;
+        connect(&line->link, &Link::portLost, this, [&](const QString& message) { lost << message; });
+        const MSComm::OpenResult opened = line->link.OpenPrinterPort();
+        QVERIFY2(opened.ok == reason.isEmpty(), qPrintable(opened.reason));
+        if (!reason.isEmpty()) {
+            QVERIFY2(opened.reason.contains(reason), qPrintable(opened.reason));
+            QVERIFY(line->link.portFailureText(opened.reason).contains("COM3") && !line->state.PortIsOpen);
+            QCOMPARE(line->link.OpenPrinterPort().reason, opened.reason); // the same again, not a hang
+            return;
+        }
+        line->pty.readAll();
+        QVERIFY(line->link.SendCommand(QByteArray("\xff\x00\x1b\xff\xff", 5)));
+        QCOMPARE(line->pty.readAll(), QByteArray("\xff\x00\x1b\xff\xff", 5));
+        line->pty.write(QByteArray("\x00\xff\x04", 3));
+        QTRY_COMPARE(line->comm.inBufferCount(), 3);
+        QCOMPARE(line->comm.input(), QByteArray("\x00\xff\x04", 3));
+        if (server.endsWith("when held")) line->link.ClosePrinterPort();
+        if (server.contains("stopped")) ser2net->stop();
+        QTest::qWait(300);
+        QCOMPARE(lost.size(), server == "rfc2217, stopped" ? 1 : 0);
+        if (!lost.isEmpty()) QVERIFY2(lost.front().contains("COM3"), qPrintable(lost.front()));
+        if (server.contains("stopped")) {
+            QVERIFY(!line->comm.portOpen());
+            line->state.PortIsOpen = false;
+            QVERIFY(line->link.OpenPrinterPort().reason.contains("Connection refused"));
+        }
     }
 
     // A closed port is held a moment so that the monitor's next tick finds it its own: closed for the

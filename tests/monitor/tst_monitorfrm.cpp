@@ -207,6 +207,38 @@ private slots:
         QCOMPARE(bench.shownPages(), way == "Exit" ? QStringList() : QStringList{"Step2"});
         QTRY_VERIFY(page.isNull() || bench.ended());
     }
+
+    // Through ser2net the page samples at 57600 and puts the speed back as on a local line; a server that
+    // goes away mid-monitor is told once, naming the port, and Back still leaves.
+    void remoteMonitor_data() {
+        QTest::addColumn<bool>("serverStops");
+        QTest::newRow("Back") << false;
+        QTest::newRow("server stopped, then Back") << true;
+    }
+    void remoteMonitor() {
+        QFETCH(bool, serverStops);
+        Bench bench;
+        Sim::SimulatedPrinter* printer = bench.remotePrinter(kPort);
+        VERIFY_SER2NET(printer);
+        bench.detected(kPort, "9600", 1);
+        MonitorFrm& monitor = open(bench, Sensor::Printer);
+        QTRY_VERIFY(bench.commandsHex(kPort).count("1d 6f") >= 5);
+        if (serverStops) {
+            bench.serverAt(kPort)->stop();
+            QTRY_COMPARE(bench.boxes().texts().size(), 1);
+            QTest::qWait(300); // the ticks that follow fail without a word
+        }
+        monitor.Back->click();
+        QTRY_VERIFY(!bench.wizard().loadedMonitorFrm());
+        const QStringList boxes = bench.boxes().texts();
+        QCOMPARE(boxes.size(), serverStops ? 1 : 0);
+        QCOMPARE(bench.heard(kPort).first(), QString("1d 42 86 @9600"));
+        if (serverStops)
+            QVERIFY2(boxes[0].contains("The serial port COM3 cannot be used"), qPrintable(boxes[0]));
+        else
+            QVERIFY(bench.heard(kPort).last() == "1d 42 03 @57600 hw" && printer->model().speed() == 9600);
+        QVERIFY(bench.portClosedAndIdle());
+    }
 };
 
 QTEST_MAIN(TstMonitorFrm)

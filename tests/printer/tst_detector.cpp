@@ -50,6 +50,26 @@ std::function<void(CoreBench&)> printer(Sim::PrinterConfig config, const QByteAr
         if (!command.isEmpty()) printer.setReplyOverride(command, reply);
     };
 }
+// The same printer behind ser2net: port n is its address, and everything else is as on a local line.
+std::function<void(CoreBench&)> remote(Sim::PrinterConfig config, int port = 3) {
+    return [=](CoreBench& b) { b.remotePrinter(port, config); };
+}
+// Before the printer on COM3, COM2 is an address where nothing listens, or a relay that takes no settings.
+std::function<void(CoreBench&)> unusableRemoteBefore(Ser2Net::Accepter accepter) {
+    return [=](CoreBench& b) {
+        if (accepter == Ser2Net::Accepter::PlainTcp)
+            b.remotePrinter(2, {}, accepter);
+        else
+            b.ports().setRemote(2, QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2Net::freePort()));
+        b.printer(3, {.speed = 38400});
+    };
+}
+// Skips a row that needs ser2net where it is not installed.
+bool remoteReady(const CoreBench& b) {
+    for (int n = 1; n <= 6; ++n)
+        if (const Ser2Net* server = b.serverAt(n); server && !server->isListening()) return false;
+    return true;
+}
 QString found(int speed, int port = 3) {
     return QStringLiteral("SIM-80 Receipt found on COM %1 at %2 bauds").arg(port).arg(speed);
 }
@@ -82,6 +102,16 @@ private slots:
                 b.printer(3, {.speed = 28800, .hardwareFlow = true});
             },
             Outcome::Done, found(28800), foundAt(28800), texts);
+        QTest::newRow("through ser2net: 115200")
+            << Case(remote({.speed = 115200}), Outcome::Done, found(115200), foundAt(115200));
+        QTest::newRow("through ser2net: 28800, hardware flow") << Case(
+            remote({.speed = 28800, .hardwareFlow = true}), Outcome::Done, found(28800), foundAt(28800));
+        QTest::newRow("through ser2net: 1200")
+            << Case(remote({.speed = 1200}), Outcome::Done, found(1200), foundAt(1200));
+        QTest::newRow("a remote port where nothing listens is passed over") << Case(
+            unusableRemoteBefore(Ser2Net::Accepter::Rfc2217), Outcome::Done, found(38400), foundAt(38400));
+        QTest::newRow("a plain TCP relay is passed over") << Case(
+            unusableRemoteBefore(Ser2Net::Accepter::PlainTcp), Outcome::Done, found(38400), foundAt(38400));
         QTest::newRow("no port at all")
             << Case([](CoreBench&) {}, Outcome::NoAnswer, kNone, {}, {"Trying to wake-up the printer"});
         QTest::newRow("firmware loader")
@@ -95,6 +125,7 @@ private slots:
         QFETCH(Case, c);
         CoreBench b;
         c.setup(b);
+        VERIFY_SER2NET(remoteReady(b));
         Printer::Detector detector(b.link);
         QStringList texts;
         connect(&detector, &Printer::Detector::progress, [&](const QString& text) { texts << text; });
@@ -129,6 +160,11 @@ private slots:
         QTest::newRow("the printer's own byte at 57600: hardware flow")
             << Case(printer({.speed = 57600, .hardwareFlow = true}), Outcome::Done, found(57600),
                     probed(57600), {}, 2);
+        QTest::newRow("through ser2net: 57600, hardware flow")
+            << Case(remote({.speed = 57600, .hardwareFlow = true}), Outcome::Done, found(57600),
+                    probed(57600), {}, 2);
+        QTest::newRow("through ser2net: 2400, XON/XOFF")
+            << Case(remote({.speed = 2400}), Outcome::Done, found(2400), probed(2400), {}, 1);
         QTest::newRow("no configuration byte")
             << Case(printer({}, "\x1dSf\x1c", ""), Outcome::Done, found(9600), probed(9600), {}, 2);
     }
@@ -136,6 +172,7 @@ private slots:
         QFETCH(Case, c);
         CoreBench b;
         c.setup(b);
+        VERIFY_SER2NET(remoteReady(b));
         Printer::Detector detector(b.link);
         const QString first = c.heard.first();
         const QString speed = first.section('@', 1).section(' ', 0, 0);

@@ -18,12 +18,19 @@ private slots:
         QTest::addColumn<int>("handshake");
         QTest::addColumn<int>("printerSpeed");
         QTest::addColumn<QString>("restore");
+        QTest::addColumn<bool>("remote"); // behind ser2net
         const auto printer = Sensor::PrinterOpto;
-        QTest::newRow("9600 XON/XOFF") << printer << "9600" << 1 << 9600 << "1d 42 03";
-        QTest::newRow("near-end sensor") << Sensor::NearEnd << "9600" << 1 << 9600 << "1d 42 03";
-        QTest::newRow("38400 hardware") << printer << "38400" << 2 << 38400 << "1d 42 85";
+        QTest::newRow("9600 XON/XOFF") << printer << "9600" << 1 << 9600 << "1d 42 03" << false;
+        QTest::newRow("near-end sensor") << Sensor::NearEnd << "9600" << 1 << 9600 << "1d 42 03" << false;
+        QTest::newRow("38400 hardware") << printer << "38400" << 2 << 38400 << "1d 42 85" << false;
         // The printer runs at 57600 already; it is sent back to 9600.
-        QTest::newRow("a speed the table does not know") << printer << "14400" << 2 << 57600 << "1d 42 83";
+        QTest::newRow("a speed the table does not know")
+            << printer << "14400" << 2 << 57600 << "1d 42 83" << false;
+        // Each switch must have reached the printer at the old speed before the server takes the new one.
+        QTest::newRow("through ser2net: 1200 XON/XOFF")
+            << printer << "1200" << 1 << 1200 << "1d 42 00" << true;
+        QTest::newRow("through ser2net: near-end, 115200 hardware")
+            << Sensor::NearEnd << "115200" << 2 << 115200 << "1d 42 87" << true;
     }
     void switchReadAndRestore() {
         QFETCH(Sensor, sensor);
@@ -31,9 +38,13 @@ private slots:
         QFETCH(int, handshake);
         QFETCH(int, printerSpeed);
         QFETCH(QString, restore);
+        QFETCH(bool, remote);
         CoreBench b;
-        Sim::SimulatedPrinter& printer =
-            b.printer(3, {.speed = printerSpeed, .hardwareFlow = handshake == 2, .nearEnd = true});
+        const Sim::PrinterConfig config{
+            .speed = printerSpeed, .hardwareFlow = handshake == 2, .nearEnd = true};
+        Sim::SimulatedPrinter* far = remote ? b.remotePrinter(3, config) : &b.printer(3, config);
+        VERIFY_SER2NET(far);
+        Sim::SimulatedPrinter& printer = *far;
         b.state.PrinterSpeed = speed;
         b.state.PrinterHandshake = qint16(handshake);
         Printer::Sampler sampler(b.link, sensor);

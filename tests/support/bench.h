@@ -5,6 +5,7 @@
 
 #include "link/link.h"
 #include "ptypair.h"
+#include "ser2net.h"
 #include "simulatedprinter.h"
 
 #include <QMessageBox>
@@ -40,6 +41,22 @@ public:
         printer->attach(m_ports.path(), n);
         return *printer;
     }
+    // A printer behind a real ser2net on loopback: port n is the server's address, the printer's own
+    // pseudo-terminal is named in a folder of its own. Null when ser2net did not start.
+    Sim::SimulatedPrinter* remotePrinter(int n, const Sim::PrinterConfig& config = {},
+                                         Ser2Net::Accepter accepter = Ser2Net::Accepter::Rfc2217) {
+        auto& printer = m_printers.emplace_back(n, std::make_unique<Sim::SimulatedPrinter>(config)).second;
+        printer->attach(m_farSide.path(), n);
+        Ser2Net& server =
+            *m_servers.emplace_back(n, std::make_unique<Ser2Net>(printer->devicePath(), accepter)).second;
+        m_ports.setRemote(n, server.url());
+        return server.isListening() ? printer.get() : nullptr;
+    }
+    Ser2Net* serverAt(int n) const {
+        for (auto& [port, server] : m_servers)
+            if (port == n) return server.get();
+        return nullptr;
+    }
     Sim::SimulatedPrinter* printerAt(int n) const {
         for (auto& [port, printer] : m_printers)
             if (port == n) return printer.get();
@@ -65,6 +82,8 @@ private:
     TestPortFolder m_ports;
     std::vector<std::pair<int, std::unique_ptr<Sim::SimulatedPrinter>>> m_printers;
     std::vector<std::unique_ptr<Busy>> m_busy;
+    QTemporaryDir m_farSide;
+    std::vector<std::pair<int, std::unique_ptr<Ser2Net>>> m_servers; // before the printers they serve go
 };
 
 // Runs the action from the event loop once the printer has heard the command the n-th time.

@@ -65,3 +65,9 @@ void TestPortFolder::setPort(int n, const QString& devicePath) {
     QFile::remove(entry);
     if (!devicePath.isEmpty()) QFile::link(devicePath, entry);
 }
+
+void TestPortFolder::setRemote(int n, const QString& url) {
+    setPort(n, {});
+    QFile entry(path() + QStringLiteral("/COM") + QString::number(n));
+    if (entry.open(QIODevice::WriteOnly)) entry.write(url.toUtf8() + '\n');
+}

@@ -26,6 +26,7 @@ public:
     TestPortFolder();
     QString path() const { return m_dir.path() + QStringLiteral("/veltaro/ports"); }
     void setPort(int n, const QString& devicePath); // COMn -> the device; an empty path removes COMn
+    void setRemote(int n, const QString& url);      // COMn: a text file holding the server's address
 
 private:
     QTemporaryDir m_dir;
