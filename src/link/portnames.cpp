@@ -27,7 +27,7 @@ void assignRemote(int n, const QString& url) {
 QString remoteUrl(int n) {
     const auto given = assigned().find(n);
     if (given != assigned().end()) return given->second;
-    return Rfc2217::urlInEntry(portFolder() + QLatin1Char('/') + portName(n));
+    return Rfc2217::urlInEntry(portFolder() + QLatin1Char('/') + remoteEntryName(n));
 }
 
 } // namespace PortNames

@@ -8,9 +8,10 @@
 // first an entry COMn in a per-user port folder ($XDG_CONFIG_HOME/veltaro/ports/COMn, normally a symbolic
 // link to a device such as /dev/ttyUSB0; an entry that leads nowhere hides number n), otherwise the
 // system's serial devices as SerialDevices::number numbers them (serialdevices.h).
-// On every system an entry COMn of the port folder that is a small text file holding
-// "rfc2217://HOST:PORT" makes port n a serial port on another machine (remoteline.h): its device path is
-// that address, and it exists while the entry does.
+// On every system an entry of the port folder that is a small text file holding "rfc2217://HOST:PORT"
+// makes port n a serial port on another machine (remoteline.h): its device path is that address, and it
+// exists while the entry does. The entry is COMn on Unix, and COMn-remote.txt on Windows, where "COMn"
+// (with any extension) names the system's serial device in every folder.
 namespace PortNames {
 
 QString portName(int n); // "COM" and the decimal digits of n
@@ -25,6 +26,8 @@ qint32 portExists(int n);
 // %APPDATA%\veltaro\ports on Windows.
 QString portFolder();
 
+// The port folder's entry that can make port n remote: "COMn" on Unix, "COMn-remote.txt" on Windows.
+QString remoteEntryName(int n);
 // The rfc2217:// address of port n when it is a remote port, otherwise empty.
 QString remoteUrl(int n);
 // Makes port n the remote port at `url` for this process, whatever the folder says (a command line

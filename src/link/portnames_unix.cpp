@@ -27,6 +27,8 @@ SerialDevices::FolderEntries folderEntries() {
 
 namespace PortNames {
 
+QString remoteEntryName(int n) { return portName(n); }
+
 QString portFolder() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty())

@@ -10,6 +10,9 @@ QString portFolder() {
     return QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + QStringLiteral("/veltaro/ports");
 }
 
+// Windows opens the serial device for a file named COMn, whatever its folder or extension.
+QString remoteEntryName(int n) { return portName(n) + QStringLiteral("-remote.txt"); }
+
 // An entry of the port folder with an address makes port n remote; otherwise it is the system's COMn.
 QString devicePath(int n) {
     const QString url = remoteUrl(n);
