@@ -4,8 +4,8 @@
 // VELTARO_WINDOWS_BUILD or else <source>/build-windows.
 //   - `detect` without a link: the cli suite's two search set-ups and floors. Every run starts Wine
 //     afresh (its wineserver restarted, the port mappings written to its registry), seconds that are
-//     Wine's, not the tool's: the search is timed from the first byte a printer receives (the wake-up on
-//     COM1; the printers run in this process, on its clock) to the tool's answer;
+//     Wine's, not the tool's: the search is timed from the first byte a printer receives from it (the
+//     wake-up on COM1; the printers run in this process, on its clock) to the tool's answer;
 //   - `monitor printer --csv`: the sampling period as the lines arrive here, held to the wizard's goal.
 // Wine's timers are Linux's: the figures say how the Windows build does under Wine, not what the timers
 // of a Windows machine give it.
@@ -15,14 +15,15 @@
 #include "monitorfigures.h"
 
 #include "link/portnames.h"
+#include "link/protocol.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace {
 
 using namespace BenchKit;
+using CliFigures::runCli;
 using CliFigures::Tool;
 
 constexpr int kPorts = 6;
@@ -40,38 +41,50 @@ QString programFolder() {
     return windowsBuild() + QStringLiteral("/_CPack_Packages/win64/ZIP/veltaro-" VELTARO_VERSION "-win64");
 }
 
-// COMn mapped to the device of port n, for every port in the port folder.
-Tool wineTool() {
+// COMn mapped to device(n), for every port it gives one for.
+Tool wineTool(const std::function<QString(int)>& device) {
     Tool tool{QStringLiteral("veltaro-cli.exe under Wine"),
               QStringLiteral(VELTARO_SOURCE_DIR "/scripts/windows"),
               {QStringLiteral("run")},
               kStartLimitMs};
-    const QDir ports(PortNames::portFolder());
-    for (int n = 1; n <= kPorts; ++n) {
-        const QString device = QFileInfo(ports.filePath(QStringLiteral("COM%1").arg(n))).symLinkTarget();
-        if (!device.isEmpty())
-            tool.leading << QStringLiteral("--com") << QStringLiteral("%1=%2").arg(n).arg(device);
-    }
+    for (int n = 1; n <= kPorts; ++n)
+        if (const QString path = device(n); !path.isEmpty())
+            tool.leading << QStringLiteral("--com") << QStringLiteral("%1=%2").arg(n).arg(path);
     tool.leading << QStringLiteral("veltaro-cli.exe");
     return tool;
 }
 
+// COMn mapped to the pseudo-terminal that port n names in the port folder.
+Tool printersTool() {
+    return wineTool([ports = QDir(PortNames::portFolder())](int n) {
+        return QFileInfo(ports.filePath(QStringLiteral("COM%1").arg(n))).symLinkTarget();
+    });
+}
+
+// The prefix keeps its port mappings, and the name of a pseudo-terminal that was closed is soon another
+// program's: COM1..COM6 are left leading nowhere, so that a later search under Wine opens none of them.
+void forgetPorts() {
+    runCli(wineTool([](int) { return QStringLiteral("/dev/veltaro-no-such-device"); }),
+           {QStringLiteral("ports")}, 0, 10000);
+}
+
+// The search begins with a wake-up byte (NUL, at 57600) to every port, COM1 first; nothing else sends a
+// NUL. The prefix is shared, and a Windows program of another scripts/windows run (while this one waits
+// for Wine) may search these ports too: the search timed is the one of the last wake-up before the answer.
 DetectionFigures::SearchRun searchRun(const PrinterHost& host, bool printerExpected) {
-    // What the last run wrote just before it ended is read now, not taken for this run's first byte.
-    QCoreApplication::processEvents();
-    QObject scope; // the connections end with this run
-    std::optional<qint64> firstNs;
-    for (const auto& printer : host.printers())
-        QObject::connect(printer.get(), &Sim::SimulatedPrinter::commandReceived, &scope, [&] {
-            if (!firstNs) firstNs = BoxWatcher::nowNs();
-        });
+    std::optional<qint64> wakeUpNs;
+    QObject scope; // the connection ends with this run
+    QObject::connect(host.printers().front().get(), &Sim::SimulatedPrinter::commandReceived, &scope,
+                     [&](const Sim::TranscriptEntry& entry) {
+                         if (entry.bytes == QByteArray(1, Protocol::kNul)) wakeUpNs = BoxWatcher::nowNs();
+                     });
     const CliFigures::CliRun run =
-        CliFigures::runCli(wineTool(), {QStringLiteral("detect")}, printerExpected ? 0 : 1, kSearchLimitMs);
+        runCli(printersTool(), {QStringLiteral("detect")}, printerExpected ? 0 : 1, kSearchLimitMs);
     if (!run.error.isEmpty()) return {0, run.error};
-    if (!firstNs) return {0, QStringLiteral("no printer received anything")};
+    if (!wakeUpNs) return {0, QStringLiteral("COM1 was not woken up")};
     if (printerExpected && !run.out.startsWith("port: 6\n"))
         return {0, QStringLiteral("the printer is not on COM6")};
-    return {double(run.lastWordNs - *firstNs) / 1e6, {}};
+    return {double(run.lastWordNs - *wakeUpNs) / 1e6, {}};
 }
 
 } // namespace
@@ -86,17 +99,18 @@ std::vector<Report> runUnderWine(const Options& options) {
                                 "(VELTARO_WINDOWS_BUILD names another build)")
                      .arg(windowsBuild()),
                  {}}};
-    // The first byte received is timed where the printers run: here.
+    // The wake-up is timed where the printers run: here.
     Options inProcess = options;
     inProcess.printers = {QStringLiteral("inprocess")};
     std::vector<Report> reports =
         DetectionFigures::searchReports(inProcess, suite, QStringLiteral("detect"), &searchRun);
     for (Report& r : reports)
-        r.setup =
-            QStringLiteral("veltaro-cli.exe under Wine, detect, from the first byte a printer receives (the "
-                           "wake-up on COM1) to the answer, Wine's start-up left out, ") +
-            r.setup;
-    reports.push_back(monitorReport(options, suite, &wineTool, MonitorFigures::kWizardP99LateMs));
+        r.setup = QStringLiteral(
+                      "veltaro-cli.exe under Wine, detect, from its wake-up byte on COM1 (the first byte "
+                      "a printer receives from it) to its answer, Wine's start-up left out, ") +
+                  r.setup;
+    reports.push_back(monitorReport(options, suite, &printersTool, MonitorFigures::kWizardP99LateMs));
+    forgetPorts();
     return reports;
 }
 
