@@ -61,16 +61,9 @@ Tool printersTool() {
     });
 }
 
-// The prefix keeps its port mappings, and the name of a pseudo-terminal that was closed is soon another
-// program's: COM1..COM6 are left leading nowhere, so that a later search under Wine opens none of them.
-void forgetPorts() {
-    runCli(wineTool([](int) { return QStringLiteral("/dev/veltaro-no-such-device"); }),
-           {QStringLiteral("ports")}, 0, 10000);
-}
-
-// The search begins with a wake-up byte (NUL, at 57600) to every port, COM1 first; nothing else sends a
-// NUL. The prefix is shared, and a Windows program of another scripts/windows run (while this one waits
-// for Wine) may search these ports too: the search timed is the one of the last wake-up before the answer.
+// The search begins with a wake-up byte (NUL, at 57600) to every port, COM1 first, and nothing else sends
+// a NUL. The last wake-up before the answer is this search's, whatever reached the port before it (a
+// program of an earlier scripts/windows run whose port mapping still led here).
 DetectionFigures::SearchRun searchRun(const PrinterHost& host, bool printerExpected) {
     std::optional<qint64> wakeUpNs;
     QObject scope; // the connection ends with this run
@@ -110,7 +103,6 @@ std::vector<Report> runUnderWine(const Options& options) {
                       "a printer receives from it) to its answer, Wine's start-up left out, ") +
                   r.setup;
     reports.push_back(monitorReport(options, suite, &printersTool, MonitorFigures::kWizardP99LateMs));
-    forgetPorts();
     return reports;
 }
 
