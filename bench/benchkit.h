@@ -49,6 +49,7 @@ struct Suite {
     QString name;
     QString description;
     std::function<std::vector<Report>(const Options&)> run;
+    bool inDefaultRun = true; // false: only when named (it needs more than this machine's build)
 };
 const std::vector<Suite>& suites();
 

@@ -21,6 +21,9 @@
 namespace {
 
 using namespace BenchKit;
+using CliFigures::CliRun;
+using CliFigures::runCli;
+using CliFigures::Tool;
 
 constexpr int kPrinterPort = 3;
 constexpr int kFirstByteRuns = 5;
@@ -32,108 +35,22 @@ QStringList withLink(QStringList arguments) {
                      << QStringLiteral("9600") << QStringLiteral("--flow") << QStringLiteral("xon-xoff");
 }
 
-struct CliRun {
-    QString error; // empty when the tool ended with the status expected
-    QByteArray out;
-    std::vector<qint64> outLineNs; // when each line of standard output reached this process
-    qint64 startNs = 0;
-    qint64 lastWordNs = 0; // the last output on either channel: the result, or why there is none
-    qint64 endNs = 0;
-    double msTo(qint64 ns) const { return double(ns - startNs) / 1e6; }
-};
-
-CliRun runCli(const QStringList& arguments, int expectedExit, int limitMs) {
-    CliRun run;
+Tool nativeTool() {
 #ifdef VELTARO_CLI
-    QProcess process;
-    QByteArray err;
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
-        const QByteArray bytes = process.readAllStandardOutput();
-        run.lastWordNs = BoxWatcher::nowNs();
-        run.outLineNs.insert(run.outLineNs.end(), bytes.count('\n'), run.lastWordNs);
-        run.out += bytes;
-    });
-    QObject::connect(&process, &QProcess::readyReadStandardError, &loop, [&] {
-        err += process.readAllStandardError();
-        run.lastWordNs = BoxWatcher::nowNs();
-    });
-    QObject::connect(&process, &QProcess::finished, &loop, [&] {
-        run.endNs = BoxWatcher::nowNs();
-        loop.quit();
-    });
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) loop.quit();
-    });
-    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
-    run.startNs = BoxWatcher::nowNs();
-    process.start(QStringLiteral(VELTARO_CLI), arguments);
-    loop.exec();
-    const QString command = QStringLiteral("veltaro-cli ") + arguments.join(QLatin1Char(' '));
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(1000);
-        run.error = command + QStringLiteral(" did not end within %1 s").arg(limitMs / 1000);
-        return run;
-    }
-    err += process.readAllStandardError();
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != expectedExit)
-        run.error = command + QStringLiteral(" ended with %1, not %2: %3")
-                                  .arg(process.exitCode())
-                                  .arg(expectedExit)
-                                  .arg(QString::fromLocal8Bit(err.trimmed().split('\n').last()));
+    return {QStringLiteral("veltaro-cli"), QStringLiteral(VELTARO_CLI)};
 #else
-    Q_UNUSED(arguments);
-    Q_UNUSED(expectedExit);
-    Q_UNUSED(limitMs);
-    run.error = QStringLiteral("veltaro-cli is not built");
+    return {QStringLiteral("veltaro-cli"), {}};
 #endif
-    return run;
 }
 
 // The search has its answer when the tool has said it; the tool then holds the port a moment longer, as
 // the wizard does, before it ends.
-DetectionFigures::SearchRun searchRun(bool printerExpected) {
-    const CliRun run = runCli({QStringLiteral("detect")}, printerExpected ? 0 : 1, 60000);
+DetectionFigures::SearchRun searchRun(const PrinterHost&, bool printerExpected) {
+    const CliRun run = runCli(nativeTool(), {QStringLiteral("detect")}, printerExpected ? 0 : 1, 60000);
     if (!run.error.isEmpty()) return {0, run.error};
     if (printerExpected && !run.out.startsWith("port: 6\n"))
         return {0, QStringLiteral("the printer is not on COM6")};
     return {run.msTo(run.lastWordNs), {}, run.msTo(run.endNs)};
-}
-
-Report monitorReport(const Options& options) {
-    PrinterHost host(PrinterHost::where(options.printers.front()), kPrinterPort, {});
-    Report r{
-        QStringLiteral("cli"),
-        QStringLiteral("veltaro-cli monitor printer --csv, a printer at 9600 on COM3, periods between its "
-                       "lines as they arrive, ") +
-            host.description(),
-        {}};
-    const int wanted = MonitorFigures::kWarmUpSamples + options.samples + 1;
-    const int seconds = int(std::ceil(wanted * kPeriodS)) + 2;
-    if (!host.ready()) {
-        r.setup += QStringLiteral(": ") + host.error();
-        return r;
-    }
-    const CliRun run =
-        runCli(withLink({QStringLiteral("monitor"), QStringLiteral("printer"), QStringLiteral("--csv"),
-                         QStringLiteral("--seconds"), QString::number(seconds)}),
-               0, (seconds + 30) * 1000);
-    if (!run.error.isEmpty()) {
-        r.setup += QStringLiteral(": ") + run.error;
-        return r;
-    }
-    // After the header "ms,value", one line per sample, written the moment its reply is in.
-    if (run.out.left(run.out.indexOf('\n')) != "ms,value" || int(run.outLineNs.size()) < wanted + 1) {
-        r.setup +=
-            QStringLiteral(": %1 samples of %2").arg(std::max<int>(0, run.outLineNs.size() - 1)).arg(wanted);
-        return r;
-    }
-    std::vector<double> periods;
-    for (int i = MonitorFigures::kWarmUpSamples + 2; i <= wanted; ++i)
-        periods.push_back(double(run.outLineNs[i] - run.outLineNs[i - 1]) / 1e6);
-    r.figures = MonitorFigures::periodFigures(spread(periods), MonitorFigures::kCliP99LateMs);
-    return r;
 }
 
 Report firstByteReport() {
@@ -157,7 +74,7 @@ Report firstByteReport() {
     std::vector<double> ms;
     for (int i = 0; i < kFirstByteRuns; ++i) {
         heardNs.reset();
-        const CliRun run = runCli(withLink({QStringLiteral("params")}), 0, 10000);
+        const CliRun run = runCli(nativeTool(), withLink({QStringLiteral("params")}), 0, 10000);
         if (!run.error.isEmpty() || !heardNs) {
             r.setup += QStringLiteral(": ") +
                        (run.error.isEmpty() ? QStringLiteral("the printer heard nothing") : run.error);
@@ -179,12 +96,99 @@ Report firstByteReport() {
 
 namespace CliFigures {
 
+CliRun runCli(const Tool& tool, const QStringList& arguments, int expectedExit, int limitMs) {
+    CliRun run;
+    const QString command = tool.name + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
+    if (tool.program.isEmpty()) {
+        run.error = tool.name + QStringLiteral(" is not built");
+        return run;
+    }
+    QProcess process;
+    QByteArray err;
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
+        const QByteArray bytes = process.readAllStandardOutput();
+        run.lastWordNs = BoxWatcher::nowNs();
+        run.outLineNs.insert(run.outLineNs.end(), bytes.count('\n'), run.lastWordNs);
+        run.out += QByteArray(bytes).replace('\r', QByteArray());
+    });
+    QObject::connect(&process, &QProcess::readyReadStandardError, &loop, [&] {
+        err += process.readAllStandardError();
+        run.lastWordNs = BoxWatcher::nowNs();
+    });
+    QObject::connect(&process, &QProcess::finished, &loop, [&] {
+        run.endNs = BoxWatcher::nowNs();
+        loop.quit();
+    });
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) loop.quit();
+    });
+    const int limit = limitMs + tool.startLimitMs;
+    QTimer::singleShot(limit, &loop, &QEventLoop::quit);
+    run.startNs = BoxWatcher::nowNs();
+    process.start(tool.program, tool.leading + arguments);
+    loop.exec();
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(1000);
+        run.error = command + QStringLiteral(" did not end within %1 s").arg(limit / 1000);
+        return run;
+    }
+    err += process.readAllStandardError();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != expectedExit)
+        run.error = command + QStringLiteral(" ended with %1, not %2: %3")
+                                  .arg(process.exitCode())
+                                  .arg(expectedExit)
+                                  .arg(QString::fromLocal8Bit(err.trimmed().split('\n').last().trimmed()));
+    return run;
+}
+
+Report monitorReport(const Options& options, const QString& suite, const std::function<Tool()>& tool,
+                     double p99LateMs) {
+    PrinterHost host(PrinterHost::where(options.printers.front()), kPrinterPort, {});
+    const Tool cli = tool();
+    Report r{
+        suite,
+        cli.name +
+            QStringLiteral(" monitor printer --csv, a printer at 9600 on COM3, periods between its lines as "
+                           "they arrive, ") +
+            host.description(),
+        {}};
+    const int wanted = MonitorFigures::kWarmUpSamples + options.samples + 1;
+    const int seconds = int(std::ceil(wanted * kPeriodS)) + 2;
+    if (!host.ready()) {
+        r.setup += QStringLiteral(": ") + host.error();
+        return r;
+    }
+    const CliRun run =
+        runCli(cli,
+               withLink({QStringLiteral("monitor"), QStringLiteral("printer"), QStringLiteral("--csv"),
+                         QStringLiteral("--seconds"), QString::number(seconds)}),
+               0, (seconds + 30) * 1000);
+    if (!run.error.isEmpty()) {
+        r.setup += QStringLiteral(": ") + run.error;
+        return r;
+    }
+    // After the header "ms,value", one line per sample, written the moment its reply is in.
+    if (run.out.left(run.out.indexOf('\n')) != "ms,value" || int(run.outLineNs.size()) < wanted + 1) {
+        r.setup +=
+            QStringLiteral(": %1 samples of %2").arg(std::max<int>(0, run.outLineNs.size() - 1)).arg(wanted);
+        return r;
+    }
+    std::vector<double> periods;
+    for (int i = MonitorFigures::kWarmUpSamples + 2; i <= wanted; ++i)
+        periods.push_back(double(run.outLineNs[i] - run.outLineNs[i - 1]) / 1e6);
+    r.figures = MonitorFigures::periodFigures(spread(periods), p99LateMs);
+    return r;
+}
+
 std::vector<Report> run(const Options& options) {
     std::vector<Report> reports =
         DetectionFigures::searchReports(options, QStringLiteral("cli"), QStringLiteral("detect"), &searchRun);
     for (Report& r : reports)
         r.setup = QStringLiteral("veltaro-cli detect, ") + r.setup;
-    reports.push_back(monitorReport(options));
+    reports.push_back(
+        monitorReport(options, QStringLiteral("cli"), &nativeTool, MonitorFigures::kCliP99LateMs));
     reports.push_back(firstByteReport());
     return reports;
 }

@@ -52,7 +52,7 @@ void addSearchFigures(Report& r, const QString& name, const Timing& t, double fl
 }
 
 // Runs the automatic search from Step1 and times it to its end.
-DetectionFigures::SearchRun timeSearch(bool expectPrinter) {
+DetectionFigures::SearchRun timeSearch(const PrinterHost&, bool expectPrinter) {
     Wizard wizard;
     wizard.setEndRoutine([] {});
     Step1& step1 = wizard.step1();
@@ -71,10 +71,10 @@ DetectionFigures::SearchRun timeSearch(bool expectPrinter) {
     return {double((expectPrinter ? boxes.shownNs.front() : end) - start) / 1e6, {}};
 }
 
-Timing repeat(const DetectionFigures::SearchTimer& time, bool expectPrinter) {
+Timing repeat(const DetectionFigures::SearchTimer& time, const PrinterHost& host, bool expectPrinter) {
     Timing timing;
     for (int run = 0; run < kRuns && timing.error.isEmpty(); ++run) {
-        const DetectionFigures::SearchRun one = time(expectPrinter);
+        const DetectionFigures::SearchRun one = time(host, expectPrinter);
         timing.ms.push_back(one.ms);
         timing.error = one.error;
         if (one.endMs) timing.endMs.push_back(*one.endMs);
@@ -133,7 +133,7 @@ std::vector<Report> searchReports(const Options& options, const QString& suite, 
             host.add(n, {}, true);
         Report r = report(suite, host, QStringLiteral("six silent printers on COM1..COM6"));
         if (host.ready())
-            addSearchFigures(r, what + QStringLiteral(", no printer"), repeat(time, false),
+            addSearchFigures(r, what + QStringLiteral(", no printer"), repeat(time, host, false),
                              wakeAndLoader + kPorts * kSpeeds * kStatusDelayMs);
         reports.push_back(std::move(r));
     }
@@ -152,7 +152,7 @@ std::vector<Report> searchReports(const Options& options, const QString& suite, 
         const double floor = wakeAndLoader + (kPorts - 1) * kSpeeds * kStatusDelayMs +
                              (kSpeeds - 1) * kStatusDelayMs + 3 * kStatusDelayMs + kProbeMs;
         if (host.ready())
-            addSearchFigures(r, what + QStringLiteral(", printer on COM6"), repeat(time, true), floor);
+            addSearchFigures(r, what + QStringLiteral(", printer on COM6"), repeat(time, host, true), floor);
         reports.push_back(std::move(r));
     }
     return reports;

@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
     QStringList wanted = named;
     std::vector<Report> reports;
     for (const Suite& s : suites()) {
-        if (!named.isEmpty() && !wanted.removeAll(s.name)) continue;
+        if (named.isEmpty() ? !s.inDefaultRun : !wanted.removeAll(s.name)) continue;
         std::printf("running %s (%s)...\n", qPrintable(s.name), qPrintable(s.description));
         for (Report& r : s.run(options))
             reports.push_back(std::move(r));

@@ -28,6 +28,10 @@ const std::vector<Suite>& suites() {
         {QStringLiteral("remote"),
          QStringLiteral("search, probe and monitor with the printers behind ser2net on loopback (RFC 2217)"),
          &RemoteFigures::run},
+        {QStringLiteral("windows"),
+         QStringLiteral(
+             "veltaro-cli.exe under Wine: detect's search, monitor --csv sampling (only when named)"),
+         &CliFigures::runUnderWine, false},
     };
     return all;
 }
