@@ -149,7 +149,9 @@ int calibrate(Session& session, const LinkChoice& choice, Printer::Sensor sensor
 }
 
 namespace {
-// False when standard output is gone (a closed pipe): the reader has stopped listening.
+// False when standard output is gone (a closed pipe): the reader has stopped listening. The error flag is
+// the one sure sign: on Windows a write to a closed pipe leaves fprintf's count and fflush's result as if it
+// had been written, and only marks the stream.
 bool printSample(const MonitorOptions& options, bool bar, qint64 ms, const Printer::Sampler::Reading& r) {
     int written = 0;
     if (bar) {
@@ -162,7 +164,7 @@ bool printSample(const MonitorOptions& options, bool bar, qint64 ms, const Print
     } else {
         written = std::fprintf(stdout, "%lld,%d\n", static_cast<long long>(ms), r.value);
     }
-    return written >= 0 && std::fflush(stdout) == 0;
+    return written >= 0 && std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 } // namespace
 
