@@ -30,9 +30,9 @@ private:
     size_t m_at = 0;
 };
 
-Sim::PrinterModel modelFrom(Input& in) {
+Sim::PrinterModel modelFrom(Input& in, Sim::PrinterConfig* made) {
     const quint8 flags = in.byte();
-    Sim::PrinterConfig config;
+    Sim::PrinterConfig& config = *made;
     config.loaderMode = flags & 0x01;
     config.extensionFitted = flags & 0x02;
     config.paperPresent = flags & 0x04;
@@ -54,12 +54,29 @@ Sim::PrinterModel modelFrom(Input& in) {
     return model;
 }
 
+// How many bytes the printer answers a command with, faults aside.
+qsizetype replySize(const Sim::TranscriptEntry& entry, const Sim::PrinterConfig& config) {
+    if (!entry.heard || !entry.known) return 0;
+    if (config.loaderMode) return entry.bytes == QByteArray(1, 0x18) ? 1 : 0;
+    if (entry.bytes == "\x1bI") return config.identification.size();
+    if (entry.bytes == "\x1bO") return 6;
+    const char first = entry.bytes.at(0);
+    const bool silent = first == 0x00 || first == 0x18 || entry.bytes.startsWith("\x1bo") ||
+                        entry.bytes == "\x1bs" || entry.bytes.startsWith("\x1d" "B");
+    return silent ? 0 : 1;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     Input in(bytes, size);
-    Sim::PrinterModel model = modelFrom(in);
+    Sim::PrinterConfig config;
+    Sim::PrinterModel model = modelFrom(in, &config);
+    // Faults that change how many bytes come back; a late or random reply still counts.
+    const Sim::Faults& faults = model.faults();
+    const bool faulty = !faults.silentFrom.isEmpty() || faults.missingBytes > 0 || !faults.extraBytes.isEmpty();
     QByteArray sent;
+    qsizetype replied = 0;
     qint64 nowMs = 0;
     while (!in.atEnd()) {
         const quint8 step = in.byte();
@@ -71,13 +88,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         const QByteArray chunk = in.bytes(in.byte() & 0x1f);
         model.receive(chunk, line, nowMs);
         sent += chunk;
-        (void)model.takeDue(nowMs);
+        replied += model.takeDue(nowMs).size();
         if (const std::optional<qint64> next = model.nextDueMs(); next && *next <= nowMs) std::abort();
     }
     QByteArray framed;
-    for (const Sim::TranscriptEntry& entry : model.transcript())
+    qsizetype expected = 0;
+    for (const Sim::TranscriptEntry& entry : model.transcript()) {
         framed += entry.bytes;
+        expected += replySize(entry, config);
+    }
     if (!sent.startsWith(framed) || sent.size() - framed.size() >= kLongestCommand) std::abort();
-    (void)model.takeDue(std::numeric_limits<qint64>::max());
+    replied += model.takeDue(std::numeric_limits<qint64>::max()).size();
+    // Every command heard is answered, late perhaps (a calibration holds the replies back), never lost.
+    if (!faulty && replied != expected) std::abort();
     return 0;
 }
