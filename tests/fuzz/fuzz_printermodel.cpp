@@ -62,7 +62,7 @@ qsizetype replySize(const Sim::TranscriptEntry& entry, const Sim::PrinterConfig&
     if (entry.bytes == "\x1bO") return 6;
     const char first = entry.bytes.at(0);
     const bool silent = first == 0x00 || first == 0x18 || entry.bytes.startsWith("\x1bo") ||
-                        entry.bytes == "\x1bs" || entry.bytes.startsWith("\x1d" "B");
+                        entry.bytes == "\x1bs" || (first == 0x1d && entry.bytes.at(1) == 'B');
     return silent ? 0 : 1;
 }
 
@@ -74,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     Sim::PrinterModel model = modelFrom(in, &config);
     // Faults that change how many bytes come back; a late or random reply still counts.
     const Sim::Faults& faults = model.faults();
-    const bool faulty = !faults.silentFrom.isEmpty() || faults.missingBytes > 0 || !faults.extraBytes.isEmpty();
+    const bool faulty =
+        !faults.silentFrom.isEmpty() || faults.missingBytes > 0 || !faults.extraBytes.isEmpty();
     QByteArray sent;
     qsizetype replied = 0;
     qint64 nowMs = 0;
