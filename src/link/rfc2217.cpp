@@ -191,8 +191,14 @@ QString urlInEntry(const QString& entryPath) {
     const QFileInfo entry(entryPath);
     if (entry.isSymLink() || !entry.isFile() || entry.size() > kLargestEntry) return {};
     QFile file(entryPath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
-    const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return urlInEntryText(file.read(kLargestEntry));
+}
+
+QString urlInEntryText(const QByteArray& text) {
+    // An editor on Windows ends the line with CR LF; trimming takes the CR.
+    const qsizetype end = text.indexOf('\n');
+    const QString line = QString::fromUtf8(end < 0 ? text : text.left(end)).trimmed();
     return parseUrl(line) ? line : QString();
 }
 

@@ -88,5 +88,7 @@ std::optional<Address> parseUrl(const QString& url);
 // The URL on the first line of a port folder entry that is a small regular file; empty for anything
 // else (a symbolic link names a device of this machine, as ever).
 QString urlInEntry(const QString& entryPath);
+// The same for the text of such an entry, as read from the file.
+QString urlInEntryText(const QByteArray& text);
 
 } // namespace Rfc2217

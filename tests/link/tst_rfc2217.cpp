@@ -116,6 +116,25 @@ private slots:
         QCOMPARE(address.has_value(), !host.isEmpty());
         if (address) QVERIFY(address->host == host && address->port == port);
     }
+
+    // The text of a port folder entry, as a technician's editor leaves it.
+    void entries_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("url"); // empty: no remote port
+        const QString url = "rfc2217://127.0.0.1:7000";
+        QTest::newRow("one line") << QByteArray("rfc2217://127.0.0.1:7000\n") << url;
+        QTest::newRow("no line end, blanks around") << QByteArray("  rfc2217://127.0.0.1:7000 ") << url;
+        QTest::newRow("CR LF") << QByteArray("rfc2217://127.0.0.1:7000\r\n") << url;
+        QTest::newRow("only the first line counts")
+            << QByteArray("/dev/ttyUSB0\nrfc2217://127.0.0.1:7000\n") << QString();
+        QTest::newRow("UTF-8 signature") << QByteArray("\xef\xbb\xbfrfc2217://127.0.0.1:7000\r\n") << url;
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+    void entries() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, url);
+        QCOMPARE(Rfc2217::urlInEntryText(text), url);
+    }
 };
 
 QTEST_MAIN(TstRfc2217)
