@@ -69,6 +69,7 @@ int Session::connect(const LinkChoice& choice) {
 }
 
 int Session::requireDevice(qint16 port) {
+    m_namedPort = port;
     if (m_link.PortExists(port)) return kDone;
     m_comm.setCommPort(port);
     m_comm.setSettings(QStringLiteral("9600,N,8,1"));
@@ -87,10 +88,11 @@ int Session::fail(const Printer::Status& status, const QString& silentText) {
         return kDone;
     case Printer::Outcome::PortProblem: {
         printError(status.problem);
-        // A port that is not the system's COMn of its own number: which device it was.
+        // A port that is not the system's COMn of its own number: which device it was, unless the
+        // command line named it and that was said at the start.
         const int port = m_comm.commPort();
         const QString device = PortNames::devicePath(port);
-        if (!device.isEmpty() && device != PortNames::portName(port))
+        if (port != m_namedPort && !device.isEmpty() && device != PortNames::portName(port))
             printError(QStringLiteral("%1 is %2.").arg(PortNames::portName(port), device));
         return kPortUnusable;
     }

@@ -69,6 +69,7 @@ private:
     QTimer m_timer1;
     Link m_link;
     bool m_interrupted = false;
+    qint16 m_namedPort = 0; // named by its device on the command line, and said so
     std::function<void()> m_onInterrupt;
 };
 
