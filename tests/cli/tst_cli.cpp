@@ -224,7 +224,8 @@ private slots:
                                         : "The serial port COM3 cannot be used:";
         if (exitCode == 3) QVERIFY2(r.err.contains(told), qPrintable(r.err));
         if (setup == "missing device")
-            QVERIFY2(r.err.startsWith("COM1 is /dev/veltaro-none, a number lent for this run\n"), qPrintable(r.err));
+            QVERIFY2(r.err.startsWith("COM1 is /dev/veltaro-none, a number lent for this run\n"),
+                     qPrintable(r.err));
         if (exitCode == 0) QCOMPARE(r.out, QString("calibrated\n"));
         if (neverHeard == "*") QCOMPARE(heard(), QStringList());
         else if (!neverHeard.isEmpty()) QVERIFY(!heard().join('\n').contains(neverHeard));
