@@ -1,5 +1,6 @@
 #include "clisession.h"
 
+#include "link/portnames.h"
 #include "printer/detector.h"
 
 #include <QCoreApplication>
@@ -67,14 +68,34 @@ int Session::connect(const LinkChoice& choice) {
     return fail(found, found.status);
 }
 
+int Session::requireDevice(qint16 port) {
+    m_namedPort = port;
+    if (m_link.PortExists(port)) return kDone;
+    m_comm.setCommPort(port);
+    m_comm.setSettings(QStringLiteral("9600,N,8,1"));
+    const MSComm::OpenResult opened = m_comm.open();
+    if (opened) {
+        m_comm.close();
+        return kDone;
+    }
+    return fail({Printer::Outcome::PortProblem, m_link.portFailureText(opened.reason)});
+}
+
 int Session::fail(const Printer::Status& status, const QString& silentText) {
     if (m_interrupted) return kInterrupted;
     switch (status.outcome) {
     case Printer::Outcome::Done:
         return kDone;
-    case Printer::Outcome::PortProblem:
+    case Printer::Outcome::PortProblem: {
         printError(status.problem);
+        // A port that is not the system's COMn of its own number: which device it was, unless the
+        // command line named it and that was said at the start.
+        const int port = m_comm.commPort();
+        const QString device = PortNames::devicePath(port);
+        if (port != m_namedPort && !device.isEmpty() && device != PortNames::portName(port))
+            printError(QStringLiteral("%1 is %2.").arg(PortNames::portName(port), device));
         return kPortUnusable;
+    }
     case Printer::Outcome::FirmwareLoader:
         printError(QStringLiteral("The previous firmware upgrade has not been completed successfully, or the "
                                   "firmware has been corrupted. Please, flash the printer firmware."));

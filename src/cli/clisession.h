@@ -32,6 +32,7 @@ struct LinkChoice {
     qint16 port = 0;
     QString speed;
     qint16 handshake = 0; // 1 XON/XOFF, 2 hardware
+    qint16 named = 0;     // the port that --port named by its device or address, with or without a link
     bool given() const { return port != 0; }
 };
 
@@ -54,6 +55,9 @@ public:
 
     // Finds the printer, or takes the given link as it is. Returns kDone or the exit status to end with.
     int connect(const LinkChoice& choice);
+    // A port named by its device that the system does not have ends the run before anything is tried,
+    // in the system's words as its open gives them. Returns kDone or the exit status to end with.
+    int requireDevice(qint16 port);
     // Runs `read` with a limit on the printer's silence: NoAnswer when it is silent for `limitMs`.
     template <class R> R withReplyLimit(int limitMs, const std::function<R()>& read);
     // The exit status for a failed step, after saying why on standard error.
@@ -65,6 +69,7 @@ private:
     QTimer m_timer1;
     Link m_link;
     bool m_interrupted = false;
+    qint16 m_namedPort = 0; // named by its device on the command line, and said so
     std::function<void()> m_onInterrupt;
 };
 

@@ -28,8 +28,11 @@ const QString kOverview = QStringLiteral(
     "  veltaro-cli monitor   printer|neop [LINK] [--seconds N] [--csv]\n\n"
     "LINK = --port N --speed S --flow xon-xoff|hardware (all three: that link, no search).\n"
     "Without LINK every command but ports runs the automatic search first.\n"
-    "--port also takes rfc2217://HOST:PORT, a serial port shared over the network (ser2net), named as\n"
-    "the first COM number that does not exist; given alone, the search looks there too.\n\n"
+    "--port also takes a serial device as the system names it (COM12 or \\\\.\\COM12 on Windows;\n"
+    "/dev/ttyUSB0 or /dev/serial/by-id/... on Linux), or rfc2217://HOST:PORT, a serial port shared over\n"
+    "the network (ser2net). It is called by the COM number the ports give it, or else by one lent for the\n"
+    "run: the first COM number that does not exist, COM6 when all six do. Given alone, the search looks\n"
+    "there too.\n\n"
     "Exit status: 0 done; 1 no printer found or no answer; 2 printer in its firmware loader;\n"
     "3 the port cannot be used; 4 a precondition refused (paper present, extension absent);\n"
     "64 wrong usage; 130 interrupted.\n\n"
@@ -75,43 +78,60 @@ const QList<Command>& commands() {
 }
 
 void addLinkOptions(QCommandLineParser& parser) {
-    parser.addOption({QStringLiteral("port"), QStringLiteral("Port number, 1 to 6, or rfc2217://HOST:PORT."),
+    parser.addOption({QStringLiteral("port"),
+                      QStringLiteral("Port number, 1 to 6, a serial device (COM12, /dev/ttyUSB0) or "
+                                     "rfc2217://HOST:PORT."),
                       QStringLiteral("N")});
     parser.addOption({QStringLiteral("speed"), QStringLiteral("Line speed: ") + Protocol::speeds().join(QLatin1Char(' ')),
                       QStringLiteral("S")});
     parser.addOption({QStringLiteral("flow"), QStringLiteral("Flow control: xon-xoff or hardware."), QStringLiteral("F")});
 }
 
-// A remote port takes the first number that names nothing, so that every text can call it COMn.
-qint16 remotePort(const QString& url) {
-    if (!Rfc2217::parseUrl(url))
-        usage(QStringLiteral("--port takes a number from 1 to 6 or rfc2217://HOST:PORT"));
-    for (qint16 n = Printer::Detector::kFirstPort; n <= Printer::Detector::kLastPort; ++n) {
-        if (PortNames::portExists(n)) continue;
-        PortNames::assignRemote(n, url);
-        return n;
+const QString kPortWords = QStringLiteral(
+    "--port takes a number from 1 to 6, rfc2217://HOST:PORT or a serial device as the system names it");
+
+// A remote port or a device named on the command line is called by a COM number in every text: the one
+// the ports give it now, or else one lent for this run: the first number that names nothing, COM6 when
+// all six do (its own device is then out of this run's sight).
+qint16 namedPort(const QString& device) {
+    qint16 port = qint16(PortNames::portOf(device));
+    const bool lent = port == 0;
+    if (lent) {
+        port = Printer::Detector::kLastPort;
+        for (qint16 n = Printer::Detector::kLastPort; n >= Printer::Detector::kFirstPort; --n)
+            if (!PortNames::portExists(n)) port = n;
+        PortNames::assign(port, device);
     }
-    usage(QStringLiteral("COM1 to COM6 all exist: no number is left for ") + url);
+    printError(QStringLiteral("%1 is %2%3")
+                   .arg(PortNames::portName(port), device,
+                        lent ? QStringLiteral(", a number lent for this run") : QString()));
+    return port;
+}
+
+// The port that --port names: a number, an address or a device; 0 for anything else.
+qint16 portValue(const QString& value, bool* named) {
+    bool number = false;
+    const int n = value.toInt(&number);
+    *named = !number;
+    if (number) return n < Printer::Detector::kFirstPort || n > Printer::Detector::kLastPort ? 0 : qint16(n);
+    if (value.contains(QLatin1String("://"))) return Rfc2217::parseUrl(value) ? namedPort(value) : 0;
+    const QString device = PortNames::systemDeviceName(value);
+    return device.isEmpty() ? 0 : namedPort(device);
 }
 
 LinkChoice linkChoice(const QCommandLineParser& parser) {
     const bool port = parser.isSet(QStringLiteral("port"));
     const bool speed = parser.isSet(QStringLiteral("speed"));
     const bool flow = parser.isSet(QStringLiteral("flow"));
-    const QString portValue = parser.value(QStringLiteral("port"));
-    const bool remote = portValue.contains(QLatin1String("://"));
-    if (remote && !speed && !flow) {
-        remotePort(portValue); // one more port for the search
-        return {};
-    }
     if (!port && !speed && !flow) return {};
-    if (!port || !speed || !flow) usage(QStringLiteral("--port, --speed and --flow go together"));
     LinkChoice choice;
-    bool ok = false;
-    const int n = remote ? remotePort(portValue) : portValue.toInt(&ok);
-    if ((!remote && !ok) || n < Printer::Detector::kFirstPort || n > Printer::Detector::kLastPort)
-        usage(QStringLiteral("--port takes a number from 1 to 6 or rfc2217://HOST:PORT"));
-    choice.port = qint16(n);
+    bool named = false;
+    const qint16 n = port ? portValue(parser.value(QStringLiteral("port")), &named) : 0;
+    if (port && n == 0) usage(kPortWords);
+    if (named) choice.named = n;
+    if (named && !speed && !flow) return choice; // one more port for the search
+    if (!port || !speed || !flow) usage(QStringLiteral("--port, --speed and --flow go together"));
+    choice.port = n;
     choice.speed = parser.value(QStringLiteral("speed"));
     if (!Protocol::speeds().contains(choice.speed))
         usage(QStringLiteral("--speed takes one of ") + Protocol::speeds().join(QLatin1Char(' ')));
@@ -144,6 +164,8 @@ int run(const Command& command, const QCommandLineParser& parser, Session& sessi
     if (!argument.isEmpty() && !command.choices.contains(argument))
         usage(command.argument + QStringLiteral(" is one of ") + command.choices.join(QLatin1Char(' ')));
     const LinkChoice link = command.link ? linkChoice(parser) : LinkChoice{};
+    if (link.named != 0)
+        if (const int exists = session.requireDevice(link.named); exists != kDone) return exists;
     const Printer::Sensor sensor = argument == QLatin1String("neop") ? Printer::Sensor::NearEnd : Printer::Sensor::PrinterOpto;
 
     if (command.name == QLatin1String("ports")) return listPorts(json);

@@ -111,9 +111,13 @@ void Link::cancelWaits() {
 
 QString Link::portFailureText(const QString& reason) const {
     const QString port = PortNames::portName(m_comm.commPort());
+    // Windows' own words end with a full stop ("File not found."), Linux's do not.
+    QString words = reason;
+    while (words.endsWith(QLatin1Char('.')))
+        words.chop(1);
     return tr("The serial port %1 cannot be used: %2.\r\nCheck the cable, the adapter and that no other "
               "program holds the port.")
-        .arg(port, reason);
+        .arg(port, words);
 }
 
 void Link::shutDown() {

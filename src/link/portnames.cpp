@@ -1,13 +1,15 @@
 #include "portnames.h"
 
 #include "rfc2217.h"
-
-#include <map>
+#include "serialdevices.h"
 
 namespace {
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 6;
+
 std::map<int, QString>& assigned() {
-    static std::map<int, QString> urls;
-    return urls;
+    static std::map<int, QString> devices;
+    return devices;
 }
 } // namespace
 
@@ -17,17 +19,33 @@ QString portName(int n) {
     return QStringLiteral("COM") + QString::number(n);
 }
 
-void assignRemote(int n, const QString& url) {
-    if (url.isEmpty())
+void assign(int n, const QString& device) {
+    if (device.isEmpty())
         assigned().erase(n);
     else
-        assigned()[n] = url;
+        assigned()[n] = device;
+}
+
+QString devicePath(int n) {
+    if (const auto given = assigned().find(n); given != assigned().end()) return given->second;
+    // The entry of port n decides alone; the system's list is asked only without one.
+    if (const std::optional<QString> target = entryTarget(n)) return *target;
+    const SerialDevices::Numbering ports =
+        SerialDevices::number(folderEntries(), SerialDevices::systemDevices());
+    const auto port = ports.find(n);
+    return port == ports.end() ? QString() : port->second.path;
 }
 
 QString remoteUrl(int n) {
     const auto given = assigned().find(n);
-    if (given != assigned().end()) return given->second;
-    return Rfc2217::urlInEntry(portFolder() + QLatin1Char('/') + remoteEntryName(n));
+    const QString target = given != assigned().end() ? given->second : entryTarget(n).value_or(QString());
+    return Rfc2217::parseUrl(target) ? target : QString();
+}
+
+int portOf(const QString& device) {
+    for (int n = kFirstPort; n <= kLastPort; ++n)
+        if (!device.isEmpty() && devicePath(n) == device) return n;
+    return 0;
 }
 
 } // namespace PortNames

@@ -3,15 +3,20 @@
 #include <QString>
 #include <QtGlobal>
 
-// How the ports COM1..COM6 map onto this system's devices. On Windows a port is the system's "COMn". On
-// Unix nothing names serial devices so, and port n is resolved afresh at every search, probe and open:
-// first an entry COMn in a per-user port folder ($XDG_CONFIG_HOME/veltaro/ports/COMn, normally a symbolic
-// link to a device such as /dev/ttyUSB0; an entry that leads nowhere hides number n), otherwise the
-// system's serial devices as SerialDevices::number numbers them (serialdevices.h).
-// On every system an entry of the port folder that is a small text file holding "rfc2217://HOST:PORT"
-// makes port n a serial port on another machine (remoteline.h): its device path is that address, and it
-// exists while the entry does. The entry is COMn on Unix, and COMn-remote.txt on Windows, where "COMn"
-// (with any extension) names the system's serial device in every folder.
+#include <map>
+#include <optional>
+
+// How the ports COM1..COM6 map onto this system's devices, resolved afresh at every search, probe and
+// open: first an entry for port n in a per-user port folder (an entry that leads nowhere hides number n),
+// otherwise the system's serial devices as SerialDevices::number numbers them (serialdevices.h), the same
+// rules on every system. An entry of the port folder is
+//   - on Unix, COMn in $XDG_CONFIG_HOME/veltaro/ports: normally a symbolic link to a device such as
+//     /dev/ttyUSB0, or a small text file holding "rfc2217://HOST:PORT";
+//   - on Windows, COMn-port.txt in %APPDATA%\veltaro\ports: a text file whose first line names the device
+//     ("COM12") or holds "rfc2217://HOST:PORT"; an older COMn-remote.txt holds an address only. Windows
+//     opens its serial device for any file named "COMn" (with any extension), in every folder.
+// A port whose device is an rfc2217:// address is a serial port on another machine (remoteline.h); it
+// exists while its entry does.
 namespace PortNames {
 
 QString portName(int n); // "COM" and the decimal digits of n
@@ -22,16 +27,28 @@ QString devicePath(int n);
 // Non-zero when the system has port n. The port is not opened.
 qint32 portExists(int n);
 
-// The folder in which COMn entries are looked up: $XDG_CONFIG_HOME/veltaro/ports on Unix,
+// The folder in which the entries are looked up: $XDG_CONFIG_HOME/veltaro/ports on Unix,
 // %APPDATA%\veltaro\ports on Windows.
 QString portFolder();
 
-// The port folder's entry that can make port n remote: "COMn" on Unix, "COMn-remote.txt" on Windows.
-QString remoteEntryName(int n);
 // The rfc2217:// address of port n when it is a remote port, otherwise empty.
 QString remoteUrl(int n);
-// Makes port n the remote port at `url` for this process, whatever the folder says (a command line
-// that names a server); an empty url takes that back.
-void assignRemote(int n, const QString& url);
+// Makes port n the device or remote port `device` for this process, whatever the folder and the system
+// say (a command line that names one); an empty device takes that back.
+void assign(int n, const QString& device);
+
+// A device as a technician names it, in the form the numbering uses: on Windows "COM12" for "com12" or
+// "\\.\COM12"; on Unix the path, with the links on the way (/dev/serial/by-id/...) followed. Empty for
+// anything that this system would not take for a device name.
+QString systemDeviceName(const QString& given);
+// The number that port n has for that device now (a device name as systemDeviceName gives it); 0 when
+// no port leads to it.
+int portOf(const QString& device);
+
+// The port folder as this system keeps it (portnames_unix.cpp, portnames_win.cpp). Port n's entry:
+// nothing without one, an empty string when it leads nowhere, otherwise its device or address.
+std::optional<QString> entryTarget(int n);
+// Every entry, by number, in the same terms.
+std::map<int, QString> folderEntries();
 
 } // namespace PortNames

@@ -1,7 +1,6 @@
 #include "portnames.h"
 
 #include "rfc2217.h"
-#include "serialdevices.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,25 +8,14 @@
 #include <sys/stat.h>
 
 namespace {
-SerialDevices::FolderEntries folderEntries() {
-    SerialDevices::FolderEntries entries;
-    // Dangling links are listed only among the "system" entries.
-    const QDir::Filters filter = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
-    for (const QFileInfo& entry :
-         QDir(PortNames::portFolder()).entryInfoList({QStringLiteral("COM*")}, filter)) {
-        bool ok = false;
-        const int n = entry.fileName().mid(3).toInt(&ok);
-        if (!ok || PortNames::portName(n) != entry.fileName()) continue;
-        const QString url = Rfc2217::urlInEntry(entry.filePath());
-        entries[n] = url.isEmpty() ? entry.canonicalFilePath() : url; // empty for a link that leads nowhere
-    }
-    return entries;
+// A remote port's address, or the device an entry leads to: empty for a link that leads nowhere.
+QString targetOf(const QFileInfo& entry) {
+    const QString url = Rfc2217::urlInEntry(entry.filePath());
+    return url.isEmpty() ? entry.canonicalFilePath() : url;
 }
 } // namespace
 
 namespace PortNames {
-
-QString remoteEntryName(int n) { return portName(n); }
 
 QString portFolder() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -36,23 +24,35 @@ QString portFolder() {
     return config + QStringLiteral("/veltaro/ports");
 }
 
-QString devicePath(int n) {
-    // The entry of port n decides alone; the system's list is asked only without one.
-    if (const QString url = remoteUrl(n); !url.isEmpty()) return url;
+std::optional<QString> entryTarget(int n) {
     const QFileInfo entry(portFolder() + QLatin1Char('/') + portName(n));
-    if (entry.exists() || entry.isSymLink())
-        return entry.canonicalFilePath();
-    const SerialDevices::Numbering ports =
-        SerialDevices::number(folderEntries(), SerialDevices::systemDevices());
-    const auto port = ports.find(n);
-    return port == ports.end() ? QString() : port->second.path;
+    if (!entry.exists() && !entry.isSymLink()) return std::nullopt;
+    return targetOf(entry);
+}
+
+std::map<int, QString> folderEntries() {
+    std::map<int, QString> entries;
+    // Dangling links are listed only among the "system" entries.
+    const QDir::Filters filter = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
+    for (const QFileInfo& entry : QDir(portFolder()).entryInfoList({QStringLiteral("COM*")}, filter)) {
+        bool ok = false;
+        const int n = entry.fileName().mid(3).toInt(&ok);
+        if (ok && portName(n) == entry.fileName()) entries[n] = targetOf(entry);
+    }
+    return entries;
+}
+
+QString systemDeviceName(const QString& given) {
+    if (!given.startsWith(QLatin1Char('/'))) return {};
+    const QString resolved = QFileInfo(given).canonicalFilePath();
+    return resolved.isEmpty() ? QDir::cleanPath(given) : resolved;
 }
 
 qint32 portExists(int n) {
     const QString path = devicePath(n);
     if (path.isEmpty())
         return 0;
-    if (path == remoteUrl(n)) return 1; // whether its server answers is for the open to find out
+    if (Rfc2217::parseUrl(path)) return 1; // whether its server answers is for the open to find out
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return 0;

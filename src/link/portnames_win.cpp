@@ -1,8 +1,46 @@
 #include "portnames.h"
 
+#include "rfc2217.h"
+#include "serialdevices.h"
+
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 #include <windows.h>
+
+namespace {
+// Windows opens the serial device for a file named COMn, whatever its folder or extension: the entries
+// carry a suffix. COMn-port.txt names a device or an address; COMn-remote.txt, the older entry, an
+// address only.
+const QString kPortEntry = QStringLiteral("-port.txt");
+const QString kRemoteEntry = QStringLiteral("-remote.txt");
+constexpr qint64 kLargestEntry = 4096;
+
+QString firstLine(const QString& path) {
+    QFile file(path);
+    if (file.size() > kLargestEntry || !file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+    return QString::fromUtf8(file.readLine()).trimmed();
+}
+
+bool listed(const QString& device) {
+    const QList<SerialDevices::Device> system = SerialDevices::systemDevices();
+    return std::any_of(system.begin(), system.end(),
+                       [&](const SerialDevices::Device& d) { return d.path == device; });
+}
+
+// What an entry says: its address, the device it names while the system lists it, or else nothing (an
+// empty string: it leads nowhere). An older remote entry without an address is no entry at all.
+std::optional<QString> targetOf(const QString& folder, const QString& name) {
+    const QString line = firstLine(folder + QLatin1Char('/') + name);
+    if (Rfc2217::parseUrl(line)) return line;
+    if (name.endsWith(kRemoteEntry)) return std::nullopt;
+    const QString device = PortNames::systemDeviceName(line);
+    return listed(device) ? device : QString();
+}
+} // namespace
 
 namespace PortNames {
 
@@ -10,20 +48,46 @@ QString portFolder() {
     return QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + QStringLiteral("/veltaro/ports");
 }
 
-// Windows opens the serial device for a file named COMn, whatever its folder or extension.
-QString remoteEntryName(int n) { return portName(n) + QStringLiteral("-remote.txt"); }
-
-// An entry of the port folder with an address makes port n remote; otherwise it is the system's COMn.
-QString devicePath(int n) {
-    const QString url = remoteUrl(n);
-    return url.isEmpty() ? portName(n) : url;
+std::optional<QString> entryTarget(int n) {
+    const QString folder = portFolder();
+    for (const QString& suffix : {kPortEntry, kRemoteEntry})
+        if (QFile::exists(folder + QLatin1Char('/') + portName(n) + suffix))
+            if (std::optional<QString> target = targetOf(folder, portName(n) + suffix)) return target;
+    return std::nullopt;
 }
 
-// The system knows a port when it can give that port's default configuration; the record is zero-filled
-// and its size passed along, and the call's result is returned unchanged.
+std::map<int, QString> folderEntries() {
+    std::map<int, QString> entries;
+    const QString folder = portFolder();
+    static const QRegularExpression entryName(QStringLiteral("^COM(\\d{1,3})-(port|remote)\\.txt$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    // Sorted by name: COMn-port.txt comes before COMn-remote.txt and decides.
+    for (const QString& name :
+         QDir(folder).entryList({QStringLiteral("COM*.txt")}, QDir::Files, QDir::Name)) {
+        const QRegularExpressionMatch match = entryName.match(name);
+        if (!match.hasMatch() || entries.count(match.captured(1).toInt()) != 0) continue;
+        if (std::optional<QString> target = targetOf(folder, name))
+            entries[match.captured(1).toInt()] = *target;
+    }
+    return entries;
+}
+
+QString systemDeviceName(const QString& given) {
+    static const QRegularExpression device(QStringLiteral("^(?:\\\\\\\\\\.\\\\)?(COM[1-9]\\d{0,2})$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = device.match(given);
+    return match.hasMatch() ? match.captured(1).toUpper() : QString();
+}
+
+// The system knows a port that it lists, and one that can give its default configuration (the record
+// zero-filled and its size passed along; that call's result is returned unchanged). The name asked for is
+// the port's device: COMn itself, or the adapter that the numbering made port n. Under Wine that call
+// succeeds for COM1 to COM9 whether or not they are mapped, and fails from COM10 on: the list decides.
 qint32 portExists(int n) {
-    if (!remoteUrl(n).isEmpty()) return 1;
-    const QByteArray name = portName(n).toLatin1();
+    const QString device = devicePath(n);
+    if (device.isEmpty()) return 0;
+    if (Rfc2217::parseUrl(device) || listed(device)) return 1;
+    const QByteArray name = device.toLatin1();
     unsigned char config[52] = {};
     DWORD size = sizeof(config);
     return GetDefaultCommConfigA(name.constData(), reinterpret_cast<LPCOMMCONFIG>(config), &size);

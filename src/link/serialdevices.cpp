@@ -3,25 +3,31 @@
 #include "portnames.h"
 
 #include <QRegularExpression>
-#include <QSerialPortInfo>
 
 #include <algorithm>
-#include <filesystem>
 #include <set>
 
 namespace SerialDevices {
 namespace {
+
+constexpr int kLastPort = 6;
 
 std::optional<QList<Device>>& replacement() {
     static std::optional<QList<Device>> devices;
     return devices;
 }
 
-// The port a built-in UART keeps: /dev/ttyS<k> is COM<k+1>. 0 for any other device.
-int uartPort(const QString& path) {
+// The number a port keeps because the system gives it one of 1 to 6: Windows' COMn, and a built-in UART
+// /dev/ttyS<k> as COM<k+1>. 0 for any other device, which takes a free number.
+int ownPort(const QString& path) {
+    static const QRegularExpression windows(QStringLiteral("^COM(\\d{1,3})$"));
     static const QRegularExpression uart(QStringLiteral("^/dev/ttyS(\\d{1,3})$"));
-    const QRegularExpressionMatch match = uart.match(path);
-    return match.hasMatch() ? match.captured(1).toInt() + 1 : 0;
+    int n = 0;
+    if (const QRegularExpressionMatch match = windows.match(path); match.hasMatch())
+        n = match.captured(1).toInt();
+    else if (const QRegularExpressionMatch match = uart.match(path); match.hasMatch())
+        n = match.captured(1).toInt() + 1;
+    return n >= 1 && n <= kLastPort ? n : 0;
 }
 
 // Device names in the order a technician reads them: /dev/ttyUSB10 after /dev/ttyUSB9.
@@ -46,19 +52,7 @@ Device deviceAt(const QString& path, const QList<Device>& system) {
 
 QList<Device> systemDevices() {
     if (replacement()) return *replacement();
-    // Qt opens every serial device node to list the real ones, which takes over 10 ms: too slow for each
-    // port open of the monitor's 50 ms ticks. The list changes only when a device node comes or goes, and
-    // that changes the time stamp of /dev; where there is no /dev, the system is asked every time.
-    static std::optional<std::filesystem::file_time_type> listedAt;
-    static QList<Device> devices;
-    std::error_code error;
-    const std::filesystem::file_time_type nodesChanged = std::filesystem::last_write_time("/dev", error);
-    if (!error && listedAt == nodesChanged) return devices;
-    listedAt = error ? std::nullopt : std::optional(nodesChanged);
-    devices.clear();
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        devices << Device{info.systemLocation(), info.description()};
-    return devices;
+    return listedDevices();
 }
 
 void replaceSystemDevices(std::optional<QList<Device>> devices) {
@@ -79,16 +73,17 @@ Numbering number(const FolderEntries& folder, QList<Device> system) {
     std::sort(system.begin(), system.end(), nameOrder);
     QList<Device> others;
     for (const Device& d : system) {
-        const int uart = uartPort(d.path);
-        if (uart == 0)
+        const int own = ownPort(d.path);
+        if (own == 0)
             others << d;
-        else if (taken.insert(uart).second)
-            ports[uart] = d;
+        else if (taken.insert(own).second)
+            ports[own] = d;
     }
     int next = 1;
     for (const Device& d : others) {
         while (taken.count(next) != 0)
             ++next;
+        if (next > kLastPort) break; // more devices than numbers: the rest are reached by their name
         taken.insert(next);
         ports[next] = d;
     }

@@ -103,7 +103,7 @@ private slots:
 
     void detectFindsThePrinter_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("remote"); // "": a local printer on COM3
+        QTest::addColumn<QString>("remote"); // "": a local printer on COM3; "device": named by its device
         QTest::addColumn<int>("port");
         QTest::newRow("search") << QStringList{"detect", "--json"} << "" << kPort;
         QTest::newRow("probe on a given link")
@@ -113,6 +113,15 @@ private slots:
         QTest::newRow("probe on an address given")
             << QStringList{"detect", "--json", "--speed", "19200", "--flow", "xon-xoff"} << "--port" << 1;
         QTest::newRow("search with an address given") << QStringList{"detect", "--json"} << "--port" << 1;
+        // COM3 leads to the printer's device: that is its number.
+        QTest::newRow("probe on the device of COM3")
+            << QStringList{"detect", "--json", "--speed", "19200", "--flow", "xon-xoff"} << "device" << kPort;
+        // A link (as /dev/serial/by-id/...) to a device no port leads to: the first free number, lent.
+        QTest::newRow("probe on a link to a device without a number")
+            << QStringList{"detect", "--json", "--speed", "19200", "--flow", "xon-xoff"}
+            << "unnumbered device" << 1;
+        QTest::newRow("search with a device given")
+            << QStringList{"detect", "--json"} << "unnumbered device" << 1;
     }
     void detectFindsThePrinter() {
         QFETCH(QStringList, arguments);
@@ -120,17 +129,26 @@ private slots:
         QFETCH(int, port);
         Sim::PrinterConfig config;
         config.speed = 19200;
-        if (remote.isEmpty())
+        const bool local = remote.isEmpty() || remote.endsWith("device");
+        if (remote == "unnumbered device") {
+            m_printer = std::make_unique<Sim::SimulatedPrinter>(config);
+            m_printer->attach(m_farSide.path(), kRemotePort);
+            arguments << "--port" << m_farSide.path() + "/COM4";
+        } else if (local) {
             printer(config);
-        else
+        } else {
             VERIFY_SER2NET(remotePrinter(config, remote == "COM4"));
+        }
         if (remote == "--port") arguments << "--port" << m_server->url();
+        if (remote == "device") arguments << "--port" << m_printer->devicePath();
         const Run r = run(arguments);
         QCOMPARE(r.exitCode, 0);
         const QJsonObject found = QJsonDocument::fromJson(r.out.toUtf8()).object();
         QCOMPARE(found.value("port").toInt(), port);
-        QCOMPARE(found.value("device").toString(),
-                 remote.isEmpty() ? m_printer->devicePath() : m_server->url());
+        QCOMPARE(found.value("device").toString(), local ? m_printer->devicePath() : m_server->url());
+        if (remote.endsWith("device"))
+            QVERIFY2(r.err.contains(QStringLiteral("COM%1 is %2").arg(port).arg(m_printer->devicePath())),
+                     qPrintable(r.err));
         QCOMPARE(found.value("speed").toInt(), 19200);
         QCOMPARE(found.value("flow").toString(), QString("xon-xoff"));
         QCOMPARE(found.value("name").toString(), QString("SIM-80 Receipt"));
@@ -160,6 +178,14 @@ private slots:
         QTest::newRow("ser2net gone")
             << "remote, stopped"
             << (QStringList{"params", "--port", "4", "--speed", "9600", "--flow", "xon-xoff"}) << 3 << "*";
+        QTest::newRow("probe on a device that does not exist")
+            << "missing device"
+            << QStringList{"params", "--port", "/dev/veltaro-none", "--speed", "9600", "--flow", "hardware"}
+            << 3 << "*";
+        QTest::newRow("search with a device that does not exist")
+            << "missing device" << QStringList{"detect", "--port", "/dev/veltaro-none"} << 3 << "*";
+        QTest::newRow("a device name that is no path")
+            << "" << QStringList{"detect", "--port", "COM12"} << 64 << "*";
         QTest::newRow("an address that is none")
             << "" << QStringList{"detect", "--port", "rfc2217://h"} << 64 << "*";
         QTest::newRow("unknown command") << "" << QStringList{"print"} << 64 << "*";
@@ -192,10 +218,13 @@ private slots:
         const Run r = run(arguments);
         QCOMPARE(r.exitCode, exitCode);
         if (exitCode == 64) QVERIFY2(r.err.contains("usage: veltaro-cli"), qPrintable(r.err));
-        if (exitCode == 3)
-            QVERIFY2(r.err.contains(setup.startsWith("remote")
-                                        ? "The serial port COM4 cannot be used: Connection refused."
-                                        : "The serial port COM3 cannot be used:"),
+        const QString told =
+            setup.startsWith("remote")  ? "The serial port COM4 cannot be used: Connection refused."
+            : setup == "missing device" ? "The serial port COM1 cannot be used: No such file or directory."
+                                        : "The serial port COM3 cannot be used:";
+        if (exitCode == 3) QVERIFY2(r.err.contains(told), qPrintable(r.err));
+        if (setup == "missing device")
+            QVERIFY2(r.err.startsWith("COM1 is /dev/veltaro-none, a number lent for this run\n"),
                      qPrintable(r.err));
         if (exitCode == 0) QCOMPARE(r.out, QString("calibrated\n"));
         if (neverHeard == "*") QCOMPARE(heard(), QStringList());

@@ -97,6 +97,17 @@ private slots:
             "/dev/ttyS0|;/dev/ttyS1|;/dev/ttyUSB0|", "/dev/pts/7;;/dev/ttyUSB0;;;");
         row("a device an entry names is not numbered again", "4>/dev/ttyUSB0", "/dev/ttyUSB0|FT",
             ";;;/dev/ttyUSB0, FT;;");
+        row("a UART above ttyS5 takes a free number", "", "/dev/ttyS7|;/dev/ttyS0|",
+            "/dev/ttyS0;/dev/ttyS7;;;;");
+        // The names Windows gives; the rules are the same.
+        row("a lone adapter as COM9 is COM1", "", "COM9|USB Serial Port", "COM9, USB Serial Port;;;;;");
+        row("COM1..COM6 keep theirs, COM7 and up fill the gaps, COM10 after COM9", "",
+            "COM12|USB Serial Port;COM3|;COM10|;COM9|;COM1|Communications Port",
+            "COM1, Communications Port;COM9;COM3;COM10;COM12, USB Serial Port;");
+        row("seven adapters, six numbers", "", "COM7|;COM8|;COM9|;COM10|;COM11|;COM12|;COM13|",
+            "COM7;COM8;COM9;COM10;COM11;COM12");
+        row("an entry names COM12, one hides COM3", "4>COM12;3>", "COM12|USB Serial Port;COM3|;COM20|",
+            "COM20;;;COM12, USB Serial Port;;");
     }
     void numbering() {
         QFETCH(QString, folder);
