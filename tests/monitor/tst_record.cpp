@@ -95,14 +95,21 @@ QList<quint8> sentSamples(Sim::SimulatedPrinter& printer, const Sim::PrinterConf
 void answerDialog(QObject& owner, const QString& path, std::function<void(QFileDialog&)> seen,
                   std::function<void()> meanwhile = {}) {
     auto* timer = new QTimer(&owner);
+    auto looked = std::make_shared<bool>(false);
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog) return;
+        if (!*looked && seen) seen(*dialog);
+        *looked = true;
+        if (path.isEmpty()) {
+            timer->deleteLater();
+            return dialog->reject();
+        }
+        // The dialog fills its name field once it has read the folder: the choice is made again until it
+        // holds.
+        if (dialog->selectedFiles().value(0) != path) return dialog->selectFile(path);
         timer->deleteLater();
-        if (seen) seen(*dialog);
-        if (!path.isEmpty()) dialog->selectFile(path);
         if (meanwhile) meanwhile();
-        if (path.isEmpty()) return dialog->reject();
         QMetaObject::invokeMethod(dialog, "accept");
     });
     timer->start(10);
@@ -317,7 +324,8 @@ private slots:
             QVERIFY(colourNear(image, pixel(sheet, {15, double(printer->model().optoParams()[3])}),
                                QColor(0, 255, 0)));
         } else {
-            QVERIFY(pdfText(file(name)).contains("Paper Level : 210"));
+            const QString text = pdfText(file(name));
+            QVERIFY2(text.contains("Paper Level : 210"), qPrintable(text));
         }
     }
 
