@@ -5,6 +5,8 @@
 // Sampling period (mean, p99, max) and CPU per second of the live monitor.
 namespace MonitorFigures {
 std::vector<BenchKit::Report> run(const BenchKit::Options& options);
+// The same figures with a record saved every second (a picture and a PDF in turn) while sampling.
+std::vector<BenchKit::Report> runWithRecords(const BenchKit::Options& options);
 // Samples left out at the start of a run: the opening read-out and the first sweep settle first.
 constexpr int kWarmUpSamples = 20;
 // How late the 99th percentile of the periods may be. A line that reads the tool's CSV wants its samples

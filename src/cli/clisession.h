@@ -20,6 +20,7 @@ namespace Cli {
 enum Exit {
     kDone = 0,
     kNoPrinter = 1,      // no printer found, or it did not answer
+    kNotWritten = 1,     // the record could not be written (what was asked for on standard output is there)
     kFirmwareLoader = 2, // the printer must be flashed
     kPortUnusable = 3,   // busy, missing, no permission: the system's reason is on standard error
     kRefused = 4,        // paper in the printer, extension absent

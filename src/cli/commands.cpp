@@ -2,13 +2,16 @@
 #include "console.h"
 
 #include "link/portnames.h"
+#include "monitor/recordfile.h"
 #include "link/serialdevices.h"
 #include "printer/calibration.h"
 #include "printer/detector.h"
+#include "printer/samplestore.h"
 #include "printer/sampler.h"
 #include "printer/sensorsetup.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
@@ -32,6 +35,27 @@ void printJson(const QJsonValue& value) {
 
 QString modeName(quint8 mode) {
     return mode == Protocol::kReflective ? QStringLiteral("reflective") : QStringLiteral("transmissive");
+}
+
+// The link and the printer as the record names them; the caller adds the rest.
+Record::Sheet linkSheet(Session& session, const QString& speed, qint16 handshake) {
+    const SharedState& state = session.state();
+    Record::Sheet sheet;
+    sheet.printerName = state.printerName;
+    sheet.port = state.PrinterPort;
+    sheet.device = PortNames::devicePath(state.PrinterPort);
+    sheet.speed = speed;
+    sheet.handshake = handshake;
+    sheet.taken = QDateTime::currentDateTime();
+    return sheet;
+}
+
+// kNotWritten after saying why; what went to standard output stays there.
+int writeRecord(const QString& path, const Record::Sheet& sheet) {
+    const Record::Written written = Record::write(path, sheet);
+    if (written.ok) return kDone;
+    printError(written.problem);
+    return kNotWritten;
 }
 
 // The near-end sensor can be neither calibrated nor monitored without its extension.
@@ -82,7 +106,7 @@ int detect(Session& session, const LinkChoice& choice, bool json) {
     return kDone;
 }
 
-int readParameters(Session& session, const LinkChoice& choice, bool json) {
+int readParameters(Session& session, const LinkChoice& choice, bool json, const QString& record) {
     if (const int found = session.connect(choice); found != kDone) return found;
     const auto block = session.withReplyLimit<Printer::Result<OptoParameterBlock>>(
         kReplyLimitMs, [&] { return Printer::SensorSetup::readParameters(session.link()); });
@@ -102,7 +126,11 @@ int readParameters(Session& session, const LinkChoice& choice, bool json) {
             printOut(name + QStringLiteral(": ") + QString::number(value));
     }
     if (json) printJson(object);
-    return kDone;
+    if (record.isEmpty()) return kDone;
+    Record::Sheet sheet = linkSheet(session, session.state().PrinterSpeed, session.state().PrinterHandshake);
+    sheet.params = b;
+    sheet.chart = false;
+    return writeRecord(record, sheet);
 }
 
 int sensorMode(Session& session, const LinkChoice& choice, std::optional<quint8> mode) {
@@ -166,6 +194,14 @@ bool printSample(const MonitorOptions& options, bool bar, qint64 ms, const Print
     }
     return written >= 0 && std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
+int recordRun(Session& session, const MonitorOptions& options, const Printer::Sampler& sampler,
+              const std::optional<OptoParameterBlock>& params, const Printer::SampleStore& samples) {
+    Record::Sheet sheet = linkSheet(session, sampler.savedSpeed(), sampler.savedHandshake());
+    sheet.sensor = options.sensor;
+    sheet.params = params;
+    sheet.samples = samples.samples();
+    return writeRecord(options.record, sheet);
+}
 } // namespace
 
 int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& options) {
@@ -185,12 +221,17 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
     if (!bar)
         printOut(options.sensor == Printer::Sensor::NearEnd ? QStringLiteral("ms,value,near_end")
                                                             : QStringLiteral("ms,value"));
+    Printer::SampleStore samples;
     QTimer pace;
     QElapsedTimer clock;
     QEventLoop running;
     QObject::connect(&pace, &QTimer::timeout, [&] {
         if (!sampler.tickDue()) return;
         const auto sample = sampler.readSample();
+        if (sample.ok())
+            samples.add(clock.elapsed(), sample.value.value, sample.value.nearEnd);
+        else if (sampler.active()) // not the end of the run: a tick without its reading
+            samples.addMissing(clock.elapsed());
         // A reader that went away (`| head`) ends the sampling like Ctrl-C, with the printer put back.
         if (sample.ok() && !printSample(options, bar, clock.elapsed(), sample.value)) session.interrupt();
         if (sample.outcome == Printer::Outcome::PortProblem) {
@@ -222,6 +263,10 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
         status = session.fail({Printer::Outcome::PortProblem, problem});
     else if (!restored.ok())
         status = session.fail(restored);
+    // The samples taken so far are recorded also when the run was interrupted.
+    if (!options.record.isEmpty() && recordRun(session, options, sampler, opening.value.params, samples) != kDone &&
+        status == kDone)
+        status = kNotWritten;
     return session.interrupted() ? kInterrupted : status;
 }
 

@@ -2,14 +2,19 @@
 // line: a wrong word ends with a usage line and exit status 64, the printer having heard nothing.
 #include "commands.h"
 #include "console.h"
+#include "headless.h"
 
 #include "link/portnames.h"
 #include "link/protocol.h"
 #include "link/rfc2217.h"
+#include "monitor/recordfile.h"
 #include "printer/detector.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <memory>
 
 using namespace Cli;
 
@@ -22,10 +27,10 @@ const QString kOverview = QStringLiteral(
     "veltaro-cli: find, calibrate and monitor a receipt printer on a serial line.\n\n"
     "  veltaro-cli ports     [--json]\n"
     "  veltaro-cli detect    [LINK] [--json]\n"
-    "  veltaro-cli params    [LINK] [--json]\n"
+    "  veltaro-cli params    [LINK] [--json] [--record FILE.png|FILE.pdf]\n"
     "  veltaro-cli mode      [reflective|transmissive] [LINK]\n"
     "  veltaro-cli calibrate printer|neop [LINK] [--timeout SECONDS]\n"
-    "  veltaro-cli monitor   printer|neop [LINK] [--seconds N] [--csv]\n\n"
+    "  veltaro-cli monitor   printer|neop [LINK] [--seconds N] [--csv] [--record FILE]\n\n"
     "LINK = --port N --speed S --flow xon-xoff|hardware (all three: that link, no search).\n"
     "Without LINK every command but ports runs the automatic search first.\n"
     "--port also takes a serial device as the system names it (COM12 or \\\\.\\COM12 on Windows;\n"
@@ -33,9 +38,11 @@ const QString kOverview = QStringLiteral(
     "the network (ser2net). It is called by the COM number the ports give it, or else by one lent for the\n"
     "run: the first COM number that does not exist, COM6 when all six do. Given alone, the search looks\n"
     "there too.\n\n"
-    "Exit status: 0 done; 1 no printer found or no answer; 2 printer in its firmware loader;\n"
-    "3 the port cannot be used; 4 a precondition refused (paper present, extension absent);\n"
-    "64 wrong usage; 130 interrupted.\n\n"
+    "--record FILE writes a record for a service ticket as FILE's suffix says: .png a picture, .pdf one\n"
+    "page (chart, printer, sensor, parameters, time), .csv the samples. Drawn without a display.\n\n"
+    "Exit status: 0 done; 1 no printer found or no answer, or the record not written; 2 printer in its\n"
+    "firmware loader; 3 the port cannot be used; 4 a precondition refused (paper present, extension\n"
+    "absent); 64 wrong usage (a record's suffix included); 130 interrupted.\n\n"
     "veltaro-cli COMMAND --help tells more about a command.\n");
 
 struct Command {
@@ -50,12 +57,15 @@ struct Command {
 
 const QList<Command>& commands() {
     static const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("One JSON object on standard output."));
+    static const QCommandLineOption record(QStringLiteral("record"),
+                                           QStringLiteral("Also writes a record to FILE (.png, .pdf; monitor: .csv)."),
+                                           QStringLiteral("FILE"));
     static const QList<Command> list{
         {"ports", "Lists COM1..COM6 and the device each one leads to.", {}, {}, false, false, {json}},
         {"detect", "Finds the printer: its port, speed, flow control and name. With LINK: the probe on that link.",
          {}, {}, false, true, {json}},
         {"params", "Reads the printer sensor's stored parameters (type, levels, thresholds).", {}, {}, false, true,
-         {json}},
+         {json, record}},
         {"mode", "Reads the printer sensor's mode, or writes the one given.", "mode", {"reflective", "transmissive"},
          false, true, {}},
         {"calibrate", "Calibrates a sensor. The printer sensor needs the paper out, the near-end sensor its extension.",
@@ -66,7 +76,8 @@ const QList<Command>& commands() {
          {"printer", "neop"}, true, true,
          {QCommandLineOption(QStringLiteral("seconds"), QStringLiteral("Stops after N seconds (default: Ctrl-C)."),
                              QStringLiteral("N"), QStringLiteral("0")),
-          QCommandLineOption(QStringLiteral("csv"), QStringLiteral("A header, then ms,value[,near_end] per sample."))}},
+          QCommandLineOption(QStringLiteral("csv"), QStringLiteral("A header, then ms,value[,near_end] per sample.")),
+          record}},
     };
     return list;
 }
@@ -152,6 +163,17 @@ int wholeSeconds(const QCommandLineParser& parser, const QString& option, int le
     return value;
 }
 
+// A record's file is checked with the other words, before the printer hears anything.
+QString recordFile(const Command& command, const QCommandLineParser& parser) {
+    if (!parser.isSet(QStringLiteral("record"))) return {};
+    const QString path = parser.value(QStringLiteral("record"));
+    const Record::Format format = Record::formatOf(path);
+    if (format == Record::Format::Unknown) usage(Record::unknownSuffixText(path));
+    if (format == Record::Format::Csv && command.name == QLatin1String("params"))
+        usage(QStringLiteral("params records the block as a picture: %1 must end in .png or .pdf").arg(path));
+    return path;
+}
+
 int run(const Command& command, const QCommandLineParser& parser, Session& session) {
     const bool json = std::any_of(command.options.begin(), command.options.end(),
                                   [](const QCommandLineOption& o) { return o.names().contains(QStringLiteral("json")); }) &&
@@ -164,13 +186,14 @@ int run(const Command& command, const QCommandLineParser& parser, Session& sessi
     if (!argument.isEmpty() && !command.choices.contains(argument))
         usage(command.argument + QStringLiteral(" is one of ") + command.choices.join(QLatin1Char(' ')));
     const LinkChoice link = command.link ? linkChoice(parser) : LinkChoice{};
+    const QString record = recordFile(command, parser);
     if (link.named != 0)
         if (const int exists = session.requireDevice(link.named); exists != kDone) return exists;
     const Printer::Sensor sensor = argument == QLatin1String("neop") ? Printer::Sensor::NearEnd : Printer::Sensor::PrinterOpto;
 
     if (command.name == QLatin1String("ports")) return listPorts(json);
     if (command.name == QLatin1String("detect")) return detect(session, link, json);
-    if (command.name == QLatin1String("params")) return readParameters(session, link, json);
+    if (command.name == QLatin1String("params")) return readParameters(session, link, json, record);
     if (command.name == QLatin1String("mode")) {
         std::optional<quint8> mode;
         if (!argument.isEmpty())
@@ -180,14 +203,29 @@ int run(const Command& command, const QCommandLineParser& parser, Session& sessi
     if (command.name == QLatin1String("calibrate"))
         return calibrate(session, link, sensor, wholeSeconds(parser, QStringLiteral("timeout"), 1));
     MonitorOptions options{sensor, wholeSeconds(parser, QStringLiteral("seconds"), 0),
-                           parser.isSet(QStringLiteral("csv"))};
+                           parser.isSet(QStringLiteral("csv")), record};
     return monitor(session, link, options);
 }
 
 } // namespace
 
+namespace {
+// A record is drawn with Qt Gui's painter and fonts, on a platform that needs no display; the other
+// commands start without loading a platform at all.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray word(argv[i]);
+        if (word != "--record" && !word.startsWith("--record=")) continue;
+        qputenv("QT_QPA_PLATFORM", headlessPlatform());
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+} // namespace
+
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> owner = makeApplication(argc, argv);
+    QCoreApplication& app = *owner;
     QCoreApplication::setApplicationName(QStringLiteral("veltaro-cli"));
     const QStringList arguments = QCoreApplication::arguments();
     const QString name = arguments.value(1);

@@ -28,4 +28,6 @@ struct SharedState {
     bool PortIsOpen = false;      // true exactly while OpenPrinterPort holds the port
     QString HelpDir;              // working directory at start plus the separator
     OptoParameterBlock OptoParams;
+    QString printerName;  // as the printer named itself when it was found
+    QString recordFolder; // where the monitor's last record went, for the next file dialog of this run
 };

@@ -2,12 +2,16 @@
 
 #include "chartgeometry.h"
 #include "link/link.h"
+#include "link/portnames.h"
 #include "printparam.h"
+#include "record.h"
+#include "recordmenu.h"
 #include "sensor/step2.h"
 #include "shell/messages.h"
 #include "shell/pagehost.h"
 #include "stripchart.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -23,7 +27,9 @@ MonitorFrm::MonitorFrm(PageHost& wizard)
       Exit(control<QPushButton>(QStringLiteral("Exit"))), Back(control<QPushButton>(QStringLiteral("Back"))),
       CheckParam(control<QPushButton>(QStringLiteral("CheckParam"))),
       MonitorTimer(control<QTimer>(QStringLiteral("MonitorTimer"))),
-      m_sampler(wizard.link(), printerOpto() ? Printer::Sensor::PrinterOpto : Printer::Sensor::NearEnd) {
+      m_sampler(wizard.link(), printerOpto() ? Printer::Sensor::PrinterOpto : Printer::Sensor::NearEnd),
+      m_samples(Chart::kSamplesPerSweep),
+      m_record(new RecordMenu(*this, *Picture1, wizard.state().recordFolder, [this] { return recordSheet(); })) {
     connect(MonitorTimer, &QTimer::timeout, this, &MonitorFrm::MonitorTimer_Timer);
     connect(CheckParam, &QPushButton::clicked, this, &MonitorFrm::CheckParam_Click);
     connect(Back, &QPushButton::clicked, this, &MonitorFrm::Back_Click);
@@ -91,6 +97,7 @@ void MonitorFrm::MonitorTimer_Timer() {
     const QPointer<MonitorFrm> self(this);
     const Printer::Result<Printer::Sampler::Reading> sample = m_sampler.readSample();
     if (!self) return;
+    keepSample(sample);
     if (sample.outcome == Printer::Outcome::PortProblem) tellOnce(sample.problem);
     // The page was left or the port failed while the tick waited: nothing more to do.
     if (!sample.ok()) return;
@@ -108,6 +115,30 @@ void MonitorFrm::drawSample(qint16 sample) {
     Picture1->drawLine({double(step.x0), double(lastSample)}, {double(step.x1), double(sample)},
                        Chart::kTraceColour);
     lastSample = sample;
+}
+
+void MonitorFrm::keepSample(const Printer::Result<Printer::Sampler::Reading>& sample) {
+    const qint64 ms = m_samplesTaken++ * Chart::kSampleIntervalMs;
+    if (sample.ok())
+        m_samples.add(ms, sample.value.value, sample.value.nearEnd);
+    else
+        m_samples.addMissing(ms);
+}
+
+Record::Sheet MonitorFrm::recordSheet() const {
+    const SharedState& state = wizard().state();
+    Record::Sheet sheet;
+    sheet.printerName = state.printerName;
+    sheet.port = state.PrinterPort;
+    sheet.device = PortNames::devicePath(state.PrinterPort);
+    // The speed the printer goes back to when the monitor is left.
+    sheet.speed = m_sampler.switched() ? savedSpeed : state.PrinterSpeed;
+    sheet.handshake = m_sampler.switched() ? qint16(savedHandshake.toInt()) : state.PrinterHandshake;
+    sheet.sensor = m_sampler.sensor();
+    if (m_paramsRead) sheet.params = state.OptoParams;
+    sheet.samples = m_samples.samples();
+    sheet.taken = QDateTime::currentDateTime();
+    return sheet;
 }
 
 void MonitorFrm::showNearEndState(quint8 state) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printer/samplestore.h"
 #include "printer/sampler.h"
 #include "shell/page.h"
 #include "shell/pagehost.h"
@@ -9,12 +10,17 @@
 class QLabel;
 class QPushButton;
 class QTimer;
+class RecordMenu;
 class StripChart;
+namespace Record {
+struct Sheet;
+}
 
 // The live monitor page: it draws what the sampler reads. At opening the printer and the link go to 57600
 // with hardware flow control and the sensor's stored parameters and a first reading are read; then the
 // chosen sensor is sampled every 50 ms onto the strip chart, one stroke per sample, 60 samples a sweep.
-// Back and Exit switch the printer back to the speed it had, after the sampler has stopped.
+// Back and Exit switch the printer back to the speed it had, after the sampler has stopped. The chart's
+// context menu saves the record of the last sweep's samples (recordmenu.h).
 class MonitorFrm : public Page {
     Q_OBJECT
 public:
@@ -43,6 +49,10 @@ public:
     QString savedSpeed;     // the link settings the printer had when the page opened
     QString savedHandshake; // as decimal text
 
+    RecordMenu& record() const { return *m_record; }
+    // What a record of the page shows now: the printer, the sensor and the last sweep's samples.
+    Record::Sheet recordSheet() const;
+
 private slots:
     void MonitorTimer_Timer();
 
@@ -57,8 +67,13 @@ private:
     void showNearEndState(quint8 state);
     void tellOnce(const QString& text);
     void portLost(const QString& message);
+    void keepSample(const Printer::Result<Printer::Sampler::Reading>& sample);
 
     Printer::Sampler m_sampler;
     bool m_paramsRead = false; // OptoParams hold this printer's parameters, read at this opening
     bool m_reported = false;   // one port problem is told once per visit
+    // The samples of the last sweep, timed as the chart takes them: 50 ms a tick.
+    Printer::SampleStore m_samples;
+    qint64 m_samplesTaken = 0;
+    RecordMenu* m_record;
 };

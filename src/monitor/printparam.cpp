@@ -1,6 +1,7 @@
 #include "printparam.h"
 
 #include "monitorfrm.h"
+#include "record.h"
 #include "shell/pagehost.h"
 
 #include <QLabel>
@@ -25,12 +26,9 @@ void PrintParam::Form_Load() {
 }
 
 void PrintParam::FillParameterLabels() {
-    const OptoParameterBlock& params = wizard().state().OptoParams;
-    OptoType_L->setText(params.optoType != 0 ? QStringLiteral("Transmitive Optosensor")
-                                             : QStringLiteral("Reflective Optosensor"));
-    BlackLevel->setText(QStringLiteral("Black Level : ") + QString::number(params.blackLevel));
-    MarkLevel->setText(QStringLiteral("Mark / Backing Level : ") + QString::number(params.markLevel));
-    PaperLevel->setText(QStringLiteral("Paper Level : ") + QString::number(params.paperLevel));
-    PaperThres->setText(QStringLiteral("Paper Threshold : ") + QString::number(params.paperThreshold));
-    MarkThres->setText(QStringLiteral("Mark / Backing Threshold : ") + QString::number(params.markThreshold));
+    // The same lines as the block of the monitor's record.
+    const std::array<Record::Line, 6> lines = Record::parameterLines(wizard().state().OptoParams);
+    const std::array<QLabel*, 6> labels{OptoType_L, BlackLevel, MarkLevel, PaperLevel, PaperThres, MarkThres};
+    for (size_t i = 0; i < labels.size(); ++i)
+        labels[i]->setText(lines[i].text);
 }

@@ -4,11 +4,13 @@
 #include "link/mscomm.h"
 #include "simulatedprinter.h"
 #include "support/ptypair.h"
+#include "support/sentreplies.h"
 #include "support/ser2net.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QImage>
 #include <QProcess>
 #include <QtTest>
 
@@ -277,6 +279,76 @@ private slots:
         QCOMPARE(h.value(0), QString("1d 42 86 @9600"));
         QCOMPARE(h.value(h.size() - 1), QString("1d 42 03 @57600"));
         QCOMPARE(m_printer->model().speed(), 9600);
+    }
+
+    // --record writes the file its suffix names after the samples, drawn without a display; the samples
+    // it holds are the printer's answers. A wrong suffix stops the tool before the printer hears anything,
+    // a file that cannot be written (root writes anywhere: a folder under a regular file) fails the run
+    // with the samples still on standard output.
+    void records_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("samples") << "monitor" << "r.csv" << 0;
+        QTest::newRow("PDF") << "monitor" << "r.pdf" << 0;
+        QTest::newRow("picture") << "monitor" << "r.png" << 0;
+        QTest::newRow("parameters as PDF") << "params" << "p.pdf" << 0;
+        QTest::newRow("folder under a regular file") << "monitor" << "file.txt/r.png" << 1;
+        QTest::newRow("wrong suffix") << "monitor" << "r.jpg" << 64;
+        QTest::newRow("parameters as samples") << "params" << "p.csv" << 64;
+    }
+    void records() {
+        QFETCH(QString, command);
+        QFETCH(QString, name);
+        QFETCH(int, exitCode);
+        printer();
+        QTemporaryDir dir;
+        QFile regular(dir.filePath("file.txt"));
+        QVERIFY(regular.open(QIODevice::WriteOnly));
+        regular.close();
+        const QString path = dir.filePath(name);
+        QStringList arguments{command, "--record", path};
+        if (command == "monitor") arguments = QStringList{"monitor", "printer", "--csv", "--seconds", "1"} + arguments.mid(1);
+        const Run r = run(arguments);
+        QCOMPARE(r.exitCode, exitCode);
+        if (exitCode != 0) {
+            QVERIFY2(r.err.contains(QDir::toNativeSeparators(path)) && r.err.count(path) == 1, qPrintable(r.err));
+            QVERIFY(!QFileInfo::exists(path));
+            if (exitCode == 64) QCOMPARE(heard(), QStringList());
+            if (exitCode == 1) QVERIFY2(r.out.startsWith("ms,value\n") && r.out.count('\n') > 10, qPrintable(r.out));
+            return;
+        }
+        if (name.endsWith("csv")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString written = QString::fromLatin1(file.readAll());
+            QCOMPARE(written, r.out);
+            QList<quint8> values;
+            for (const QString& row : written.split('\n', Qt::SkipEmptyParts).mid(1))
+                values << quint8(row.section(',', 1).toInt());
+            const QList<quint8> sent = repliesTo({}, m_printer->transcript(), "\x1do").mid(1);
+            QVERIFY2(values.size() > 10 && values.size() >= sent.size() - 1, qPrintable(written));
+            QCOMPARE(values, sent.mid(0, values.size()));
+        } else if (name.endsWith("pdf")) {
+            QProcess pdftotext;
+            pdftotext.start("pdftotext", {path, "-"});
+            QVERIFY(pdftotext.waitForFinished(20000));
+            const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+            for (const char* expected : {"Printer: SIM-80 Receipt", "Speed: 9600 bauds, Xon-Xoff", "Black Level : 20",
+                                         "Mark / Backing Level : 70", "Paper Level : 210", "Paper Threshold : 115",
+                                         "Mark / Backing Threshold : 140"})
+                QVERIFY2(text.contains(QLatin1String(expected)), qPrintable(text));
+            QCOMPARE(text.contains("Time base: 500ms"), command == "monitor");
+        } else {
+            const QImage picture(path);
+            QVERIFY(!picture.isNull());
+            // At twice the scale, and the paper level's green line crosses the chart.
+            QCOMPARE(picture.width(), 2 * 359);
+            bool green = false;
+            for (int y = 0; y < picture.height() && !green; ++y)
+                green = picture.pixelColor(picture.width() / 2, y) == QColor(0, 255, 0);
+            QVERIFY(green);
+        }
     }
 };
 

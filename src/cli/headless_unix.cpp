@@ -1,0 +1,9 @@
+#include "headless.h"
+
+namespace Cli {
+
+const char* headlessPlatform() {
+    return "offscreen";
+}
+
+} // namespace Cli
