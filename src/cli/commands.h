@@ -8,6 +8,8 @@ struct MonitorOptions {
     Printer::Sensor sensor = Printer::Sensor::PrinterOpto;
     int seconds = 0; // 0: until interrupted
     bool csv = false;
+    bool reconnect = false;   // wait for a lost port instead of ending with kPortUnusable
+    int reconnectSeconds = 0; // the longest wait for each loss; 0: as long as the monitor runs
 };
 
 int listPorts(bool json);

@@ -25,7 +25,7 @@ const QString kOverview = QStringLiteral(
     "  veltaro-cli params    [LINK] [--json]\n"
     "  veltaro-cli mode      [reflective|transmissive] [LINK]\n"
     "  veltaro-cli calibrate printer|neop [LINK] [--timeout SECONDS]\n"
-    "  veltaro-cli monitor   printer|neop [LINK] [--seconds N] [--csv]\n\n"
+    "  veltaro-cli monitor   printer|neop [LINK] [--seconds N] [--csv] [--reconnect [SECONDS]]\n\n"
     "LINK = --port N --speed S --flow xon-xoff|hardware (all three: that link, no search).\n"
     "Without LINK every command but ports runs the automatic search first.\n"
     "--port also takes rfc2217://HOST:PORT, a serial port shared over the network (ser2net), named as\n"
@@ -63,7 +63,12 @@ const QList<Command>& commands() {
          {"printer", "neop"}, true, true,
          {QCommandLineOption(QStringLiteral("seconds"), QStringLiteral("Stops after N seconds (default: Ctrl-C)."),
                              QStringLiteral("N"), QStringLiteral("0")),
-          QCommandLineOption(QStringLiteral("csv"), QStringLiteral("A header, then ms,value[,near_end] per sample."))}},
+          QCommandLineOption(QStringLiteral("csv"), QStringLiteral("A header, then ms,value[,near_end] per sample.")),
+          QCommandLineOption(QStringLiteral("reconnect"),
+                             QStringLiteral("After a port problem, waits up to SECONDS for the port to come back "
+                                            "(no value: as long as the monitor runs) and goes on; without it a "
+                                            "port problem ends the monitor with status 3."),
+                             QStringLiteral("SECONDS"))}},
     };
     return list;
 }
@@ -132,6 +137,18 @@ int wholeSeconds(const QCommandLineParser& parser, const QString& option, int le
     return value;
 }
 
+// --reconnect takes its SECONDS only when a whole number follows; alone it waits as long as the monitor
+// runs. The parser knows options with a value or without, so the bare form is given the value 0 first.
+QStringList withReconnectValue(QStringList arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] != QLatin1String("--reconnect")) continue;
+        bool number = false;
+        arguments.value(i + 1).toUInt(&number);
+        arguments[i] += QLatin1Char('=') + (number ? arguments.takeAt(i + 1) : QStringLiteral("0"));
+    }
+    return arguments;
+}
+
 int run(const Command& command, const QCommandLineParser& parser, Session& session) {
     const bool json = std::any_of(command.options.begin(), command.options.end(),
                                   [](const QCommandLineOption& o) { return o.names().contains(QStringLiteral("json")); }) &&
@@ -159,6 +176,8 @@ int run(const Command& command, const QCommandLineParser& parser, Session& sessi
         return calibrate(session, link, sensor, wholeSeconds(parser, QStringLiteral("timeout"), 1));
     MonitorOptions options{sensor, wholeSeconds(parser, QStringLiteral("seconds"), 0),
                            parser.isSet(QStringLiteral("csv"))};
+    options.reconnect = parser.isSet(QStringLiteral("reconnect"));
+    if (options.reconnect) options.reconnectSeconds = wholeSeconds(parser, QStringLiteral("reconnect"), 0);
     return monitor(session, link, options);
 }
 
@@ -187,7 +206,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption help = parser.addHelpOption();
     parser.addOptions(found->options);
     if (found->link) addLinkOptions(parser);
-    if (!parser.parse(arguments)) usage(parser.errorText());
+    if (!parser.parse(found->name == QLatin1String("monitor") ? withReconnectValue(arguments) : arguments))
+        usage(parser.errorText());
     if (parser.isSet(help)) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return kDone;
