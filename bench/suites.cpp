@@ -4,6 +4,7 @@
 #include "clifigures.h"
 #include "detectionfigures.h"
 #include "monitorfigures.h"
+#include "reconnectfigures.h"
 #include "remotefigures.h"
 #include "runfigures.h"
 
@@ -18,6 +19,9 @@ const std::vector<Suite>& suites() {
          &DetectionFigures::probe},
         {QStringLiteral("monitor"), QStringLiteral("live monitor: sampling period, tick and CPU"),
          &MonitorFigures::run},
+        {QStringLiteral("reconnect"),
+         QStringLiteral("live monitor through a lost port: its return to the first new sample, CPU meanwhile"),
+         &ReconnectFigures::run},
         {QStringLiteral("wait"), QStringLiteral("CPU while a silent printer is awaited"),
          &RunFigures::waitCpu},
         {QStringLiteral("wizard"), QStringLiteral("start-up paints and peak memory of a whole run"),
