@@ -89,7 +89,8 @@ Run reconnectRun(PrinterHost& host) {
         ++drawn;
     });
     for (int i = 0; i < kRounds && run.error.isEmpty(); ++i)
-        if (!round(host, monitor, drawn, run)) run.error = QStringLiteral("round %1 did not go on").arg(i + 1);
+        if (!round(host, monitor, drawn, run))
+            run.error = QStringLiteral("round %1 did not go on").arg(i + 1);
     monitor.Back->click();
     QCoreApplication::processEvents();
     return run;

@@ -20,7 +20,8 @@ const std::vector<Suite>& suites() {
         {QStringLiteral("monitor"), QStringLiteral("live monitor: sampling period, tick and CPU"),
          &MonitorFigures::run},
         {QStringLiteral("reconnect"),
-         QStringLiteral("live monitor through a lost port: its return to the first new sample, CPU meanwhile"),
+         QStringLiteral(
+             "live monitor through a lost port: its return to the first new sample, CPU meanwhile"),
          &ReconnectFigures::run},
         {QStringLiteral("wait"), QStringLiteral("CPU while a silent printer is awaited"),
          &RunFigures::waitCpu},

@@ -55,8 +55,7 @@ MSComm::OpenResult Link::OpenPrinterPort() {
 // Nothing is awaited: the printer switches without a word, and one that already runs at the link settings
 // does not hear the command. A port that is still not there keeps the switch owed.
 void Link::payOwedSwitch() {
-    if (!m_state.owedSwitch)
-        return;
+    if (!m_state.owedSwitch) return;
     const OwedSwitch owed = *std::exchange(m_state.owedSwitch, std::nullopt);
     m_comm.setCommPort(m_state.PrinterPort);
     m_comm.setSettings(Protocol::settingsText(owed.speed));

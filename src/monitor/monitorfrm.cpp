@@ -203,7 +203,8 @@ void MonitorFrm::sampleResumed(quint8 level) {
 // The samples the lost time would have drawn are left out: the trace goes on where the time axis has got
 // to, and a gap that ran past the end of the sweep starts a new one.
 void MonitorFrm::skipGap() {
-    const qint64 missed = m_sinceSample.isValid() ? m_sinceSample.elapsed() / Chart::kSampleIntervalMs - 1 : 0;
+    const qint64 missed =
+        m_sinceSample.isValid() ? m_sinceSample.elapsed() / Chart::kSampleIntervalMs - 1 : 0;
     const qint64 at = tickCount + std::max<qint64>(missed, 0);
     const bool newSweep = at >= Chart::kSamplesPerSweep;
     tickCount = qint16(at % Chart::kSamplesPerSweep);

@@ -13,7 +13,8 @@ const QString kMonitorSpeed = QStringLiteral("57600");
 constexpr qint16 kMonitorHandshake = 2;
 } // namespace
 
-Sampler::Sampler(Link& link, Sensor sensor, QObject* parent) : QObject(parent), m_link(link), m_sensor(sensor) {
+Sampler::Sampler(Link& link, Sensor sensor, QObject* parent)
+    : QObject(parent), m_link(link), m_sensor(sensor) {
     m_retry.setInterval(kRetryMs);
     connect(&m_retry, &QTimer::timeout, this, &Sampler::lookForPort);
     // The link has closed the port already; a tick that waited on it returns with nothing.
@@ -37,8 +38,10 @@ Status Sampler::open() {
 }
 
 Status Sampler::problem(const QString& text) {
-    if (m_switched && m_state != State::Waiting) lose(text);
-    else if (m_state != State::Waiting) halt();
+    if (m_switched && m_state != State::Waiting)
+        lose(text);
+    else if (m_state != State::Waiting)
+        halt();
     return {Outcome::PortProblem, text};
 }
 
@@ -174,7 +177,8 @@ Result<quint8> Sampler::tickReply(const QByteArray& command) {
     const QPointer<Sampler> self(this);
     if (!m_link.SendCommand(command)) {
         m_link.ClosePrinterPort();
-        static_cast<Status&>(result) = problem(m_link.portFailureText(tr("the printer cannot be written to")));
+        static_cast<Status&>(result) =
+            problem(m_link.portFailureText(tr("the printer cannot be written to")));
         return result;
     }
     m_tickWaiting = true;
@@ -213,7 +217,8 @@ void Sampler::lookForPort() {
 Sampler::Look Sampler::lookAtMonitorSpeed(quint8* level) {
     if (!open().ok()) return Look::NoPort;
     const Protocol::Commands commands = m_link.commands();
-    m_link.SendCommand(m_sensor == Sensor::NearEnd ? commands.nearEndOptoLevel() : commands.printerOptoLevel());
+    m_link.SendCommand(m_sensor == Sensor::NearEnd ? commands.nearEndOptoLevel()
+                                                   : commands.printerOptoLevel());
     bool silent = false;
     const std::optional<QByteArray> reply = awaitReply(1, kResumeReplyLimitMs, &silent);
     m_link.ClosePrinterPort();
@@ -267,7 +272,8 @@ void Sampler::stop() {
     // The link settings stay at 57600, where the printer is if only the port went; switched off and on,
     // it runs at its own speed, and hears the switch there.
     if (m_leftLost && m_switched)
-        m_link.state().owedSwitch = OwedSwitch{m_savedSpeed, m_savedHandshake, Protocol::kMonitorConfiguration};
+        m_link.state().owedSwitch =
+            OwedSwitch{m_savedSpeed, m_savedHandshake, Protocol::kMonitorConfiguration};
 }
 
 Status Sampler::restoreSpeed() {

@@ -279,7 +279,8 @@ private slots:
         if (exitCode != 0) return;
         qint64 gap = 0, last = 0;
         for (const QString& line : r.out.split('\n', Qt::SkipEmptyParts).mid(1))
-            gap = std::max(gap, line.section(',', 0, 0).toLongLong() - std::exchange(last, line.section(',', 0, 0).toLongLong()));
+            gap = std::max(gap, line.section(',', 0, 0).toLongLong() -
+                                    std::exchange(last, line.section(',', 0, 0).toLongLong()));
         QVERIFY2(gap >= 3000, qPrintable(r.out));
         QCOMPARE(heard().last(), QString("1d 42 03 @57600"));
         QCOMPARE(m_printer->model().speed(), 9600);

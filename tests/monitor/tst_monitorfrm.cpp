@@ -240,7 +240,8 @@ private slots:
         // Still on the old sweep, the first new stroke starts at least a second on (ten x units) from the
         // old trace's end; a gap past the sweep's end has cleared the chart.
         if (after.mid(0, before.size()) == before)
-            QVERIFY2(after[before.size()][0] >= before.last()[2] + 10, qPrintable(QString::number(after[before.size()][0])));
+            QVERIFY2(after[before.size()][0] >= before.last()[2] + 10,
+                     qPrintable(QString::number(after[before.size()][0])));
         QCOMPARE(bench.boxes().texts().size(), 1);
         QCOMPARE(bench.wizard().state().OptoParams.blackLevel, startedAfresh ? 35 : 30);
         if (startedAfresh) QCOMPARE(strokes(*monitor.Picture1, QColor(128, 128, 255)).value(0).value(1), 35);
@@ -279,9 +280,9 @@ private slots:
         QVERIFY(printer.reappear());
         step2(bench).Next->click();
         QTRY_VERIFY(bench.commandsHex(kPort).count("1d 6f") >= 3);
-        QCOMPARE(bench.heard(kPort).mid(0, 2),
-                 closeBox ? QStringList({"1d 42 86 @9600", "1d 42 86 @57600 hw"})
-                          : QStringList({"1d 42 03 @57600 hw", "1d 42 86 @9600"}));
+        QCOMPARE(bench.heard(kPort).mid(0, 2), closeBox
+                                                   ? QStringList({"1d 42 86 @9600", "1d 42 86 @57600 hw"})
+                                                   : QStringList({"1d 42 03 @57600 hw", "1d 42 86 @9600"}));
         QCOMPARE(bench.boxes().texts().size(), 1);
         bench.wizard().monitorFrm().Back->click();
     }

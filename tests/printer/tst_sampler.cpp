@@ -124,9 +124,9 @@ private slots:
             if (startedAfresh) expected << QStringLiteral("black %1").arg(40 + round);
             expected << "resumed";
             QCOMPARE(told, expected);
-            const QStringList again = startedAfresh
-                ? QStringList{"1d 6f @57600 hw", "1d 42 86 @9600", "1b 4f @57600 hw", "1d 6f @57600 hw"}
-                : QStringList{"1d 6f @57600 hw", "1d 6f @57600 hw"};
+            const QStringList again = startedAfresh ? QStringList{"1d 6f @57600 hw", "1d 42 86 @9600",
+                                                                  "1b 4f @57600 hw", "1d 6f @57600 hw"}
+                                                    : QStringList{"1d 6f @57600 hw", "1d 6f @57600 hw"};
             QCOMPARE(b.heard(3).mid(0, again.size()), again);
         }
         sampler.stop();
