@@ -17,9 +17,14 @@ Sampler::Sampler(Link& link, Sensor sensor, QObject* parent)
     : QObject(parent), m_link(link), m_sensor(sensor) {
     m_retry.setInterval(kRetryMs);
     connect(&m_retry, &QTimer::timeout, this, &Sampler::lookForPort);
-    // The link has closed the port already; a tick that waited on it returns with nothing.
+    // The link has closed the port already; a tick that waited on it returns with nothing. Without
+    // reconnecting, the caller decides what a loss ends: the next tick may find the device back.
     connect(&m_link, &Link::portLost, this, [this](const QString& problem) {
-        if (active() && m_switched) lose(problem);
+        if (!active() || !m_switched) return;
+        if (m_reconnect)
+            lose(problem);
+        else if (m_state != State::Waiting)
+            emit lost(problem);
     });
 }
 
@@ -282,10 +287,13 @@ Status Sampler::restoreSpeed() {
     const quint8 configuration = Protocol::configurationByte(code, m_savedHandshake);
     SharedState& state = m_link.state();
     if (m_leftLost) {
-        // Left while the port was lost. The printer runs at its own speed once it is switched off and on,
-        // so the link settings go back to it; one that only lost its cable still runs at 57600 and is sent
-        // the restore there by the next open.
+        // Left while the port was lost: the printer runs at 57600 if only the port went, at its own speed
+        // if it was switched off and on, and does not hear the restore there. A port that is back takes
+        // the restore now; otherwise the next open owes it, and the link settings go back all the same.
         state.owedSwitch = OwedSwitch{kMonitorSpeed, kMonitorHandshake, configuration};
+        state.PrinterSpeed = m_savedSpeed;
+        state.PrinterHandshake = m_savedHandshake;
+        if (m_link.PortExists(state.PrinterPort) && m_link.OpenPrinterPort()) m_link.ClosePrinterPort();
     } else {
         // A port that cannot be opened leaves the printer at 57600, and the settings with it.
         if (const Status opened = open(); !opened.ok()) return opened;

@@ -26,11 +26,12 @@ namespace Printer {
 // after it.
 //
 // A port problem (an adapter pulled, a device gone, a server stopped or its connection dropped) is said
-// once with lost(). Without reconnecting the sampling halts there. With it, the sampling waits for the
-// port: every kRetryMs it looks whether the port is there (nothing is sent to one that is not), opens it
-// at 57600 with hardware flow control and asks for a reading. A printer that answers goes on at once; a
-// silent one was switched off and on and runs at its own speed again, so it is switched as at opening
-// and its parameter block read again. Then resumed() says so, once.
+// once with lost(). Without reconnecting the caller decides what it ends (a port that cannot be opened
+// or written halts the sampling). With it, the sampling waits for the port: every kRetryMs it looks
+// whether the port is there (nothing is sent to one that is not), opens it at 57600 with hardware flow
+// control and asks for a reading. A printer that answers goes on at once; a silent one was switched off
+// and on and runs at its own speed again, so it is switched as at opening and its parameter block read
+// again. Then resumed() says so, once.
 class Sampler : public QObject {
     Q_OBJECT
 public:

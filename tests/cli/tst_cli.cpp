@@ -273,7 +273,7 @@ private slots:
             serveUntil([] { return false; }, 3000);
             QVERIFY(m_server->restart());
         });
-        QVERIFY2(r.exitCode == exitCode, qPrintable(r.err));
+        QVERIFY2(r.exitCode == exitCode, qPrintable(QString(r.err).replace('\n', " | ") + heard().join(',')));
         QCOMPARE(r.err.count("Waiting for COM4 to come back..."), 1);
         QCOMPARE(r.err.count("COM4 is back: monitoring goes on."), exitCode == 0 ? 1 : 0);
         if (exitCode != 0) return;
