@@ -87,6 +87,8 @@ public:
     QString description() const;
     // The printers running in this process, in the order added; none when they run in their own.
     const std::vector<std::unique_ptr<Sim::SimulatedPrinter>>& printers() const { return m_printers; }
+    // The ser2net that serves the remote printer; null for a local one.
+    Ser2Net* server() const { return m_servers.empty() ? nullptr : m_servers.front().get(); }
     // CPU time of the printers' own processes so far, in milliseconds; nothing when they run in ours.
     std::optional<double> printerCpuMs() const;
 

@@ -4,6 +4,7 @@
 #include "clifigures.h"
 #include "detectionfigures.h"
 #include "monitorfigures.h"
+#include "reconnectfigures.h"
 #include "remotefigures.h"
 #include "runfigures.h"
 
@@ -21,6 +22,10 @@ const std::vector<Suite>& suites() {
         {QStringLiteral("record"),
          QStringLiteral("live monitor with a record saved every second: sampling period, tick and CPU"),
          &MonitorFigures::runWithRecords},
+        {QStringLiteral("reconnect"),
+         QStringLiteral(
+             "live monitor through a lost port: its return to the first new sample, CPU meanwhile"),
+         &ReconnectFigures::run},
         {QStringLiteral("wait"), QStringLiteral("CPU while a silent printer is awaited"),
          &RunFigures::waitCpu},
         {QStringLiteral("wizard"), QStringLiteral("start-up paints and peak memory of a whole run"),

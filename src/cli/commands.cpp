@@ -204,27 +204,65 @@ int recordRun(Session& session, const MonitorOptions& options, const Printer::Sa
 }
 } // namespace
 
+namespace {
+// What became of the port while the monitor ran: the loss that ends it (a loss without --reconnect, one
+// that outlasted the wait, one still on at the end), told on standard error, one line per loss and per
+// recovery, while the CSV rows keep their times and so show the gap.
+struct Losses {
+    QString last;  // the loss in progress or last
+    QString ended; // the loss that ended the sampling
+    QTimer giveUp;
+};
+
+void watchLosses(Printer::Sampler& sampler, const MonitorOptions& options, bool bar, QEventLoop& running,
+                 Losses& losses) {
+    losses.giveUp.setSingleShot(true);
+    QObject::connect(&losses.giveUp, &QTimer::timeout, &running, [&] {
+        losses.ended = losses.last;
+        running.quit();
+    });
+    QObject::connect(&sampler, &Printer::Sampler::lost, &running, [&, bar](const QString& problem) {
+        losses.last = problem;
+        if (!options.reconnect) {
+            losses.ended = problem;
+            running.quit();
+            return;
+        }
+        if (bar) std::fprintf(stdout, "\n"); // the notice on a line of its own, not over the bar
+        printError(problem.section(QLatin1Char('\r'), 0, 0) + QLatin1Char(' ') + sampler.waitingText());
+        if (options.reconnectSeconds > 0) losses.giveUp.start(options.reconnectSeconds * 1000);
+    });
+    QObject::connect(&sampler, &Printer::Sampler::resumed, &running, [&] {
+        losses.giveUp.stop();
+        losses.last.clear();
+        if (bar) std::fprintf(stdout, "\n");
+        printError(sampler.backText());
+    });
+}
+} // namespace
+
 int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& options) {
     if (const int found = session.connect(choice); found != kDone) return found;
     if (options.sensor == Printer::Sensor::NearEnd)
         if (const int fitted = requireExtension(session); fitted != kDone) return fitted;
     Printer::Sampler sampler(session.link(), options.sensor);
+    sampler.setReconnect(options.reconnect);
+    const bool bar = !options.csv && Console::outputIsTerminal();
+    QEventLoop running;
+    Losses losses;
+    watchLosses(sampler, options, bar, running, losses);
     const Printer::Status switched = sampler.switchToMonitorSpeed();
     if (!switched.ok()) return session.fail(switched);
     const auto opening = sampler.readOpening();
     if (opening.outcome == Printer::Outcome::NoAnswer)
         printError(QStringLiteral("The printer does not answer at 57600 bauds."));
 
-    int status = kDone;
-    QString problem;
-    const bool bar = !options.csv && Console::outputIsTerminal();
     if (!bar)
         printOut(options.sensor == Printer::Sensor::NearEnd ? QStringLiteral("ms,value,near_end")
                                                             : QStringLiteral("ms,value"));
     Printer::SampleStore samples;
     QTimer pace;
     QElapsedTimer clock;
-    QEventLoop running;
     QObject::connect(&pace, &QTimer::timeout, [&] {
         if (!sampler.tickDue()) return;
         const auto sample = sampler.readSample();
@@ -234,33 +272,31 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
             samples.addMissing(clock.elapsed());
         // A reader that went away (`| head`) ends the sampling like Ctrl-C, with the printer put back.
         if (sample.ok() && !printSample(options, bar, clock.elapsed(), sample.value)) session.interrupt();
-        if (sample.outcome == Printer::Outcome::PortProblem) {
-            problem = sample.problem;
-            running.quit();
-        }
     });
     QTimer end;
     end.setSingleShot(true);
     // The end also ends a tick that still waits for its reply.
     QObject::connect(&end, &QTimer::timeout, &running, [&] {
+        if (sampler.waiting()) losses.ended = losses.last; // the printer could not be put back
         sampler.stop();
         running.quit();
     });
-    QObject::connect(&session.link(), &Link::portLost, &running, &QEventLoop::quit);
     session.setInterruptHandler([&running] { running.quit(); });
     if (options.seconds > 0) end.start(options.seconds * 1000);
     clock.start();
-    if (!session.interrupted() && opening.outcome != Printer::Outcome::Cancelled) {
+    if (!session.interrupted() && (opening.outcome != Printer::Outcome::Cancelled || sampler.waiting())) {
         sampler.start(pace);
         running.exec();
     }
     session.setInterruptHandler({});
     if (bar) std::fprintf(stdout, "\n");
+    if (sampler.waiting() && losses.ended.isEmpty()) losses.ended = losses.last;
     sampler.stop();
     const Printer::Status restored = sampler.restoreSpeed();
+    int status = kDone;
     // A port that failed under a tick fails the restore as well: that is told once.
-    if (!problem.isEmpty())
-        status = session.fail({Printer::Outcome::PortProblem, problem});
+    if (!losses.ended.isEmpty())
+        status = session.fail({Printer::Outcome::PortProblem, losses.ended});
     else if (!restored.ok())
         status = session.fail(restored);
     // The samples taken so far are recorded also when the run was interrupted.

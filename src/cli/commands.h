@@ -9,6 +9,8 @@ struct MonitorOptions {
     int seconds = 0; // 0: until interrupted
     bool csv = false;
     QString record; // a file for the record of the samples taken, in the format its suffix names
+    bool reconnect = false;   // wait for a lost port instead of ending with kPortUnusable
+    int reconnectSeconds = 0; // the longest wait for each loss; 0: as long as the monitor runs
 };
 
 int listPorts(bool json);

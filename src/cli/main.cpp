@@ -30,7 +30,7 @@ const QString kOverview = QStringLiteral(
     "  veltaro-cli params    [LINK] [--json] [--record FILE.png|FILE.pdf]\n"
     "  veltaro-cli mode      [reflective|transmissive] [LINK]\n"
     "  veltaro-cli calibrate printer|neop [LINK] [--timeout SECONDS]\n"
-    "  veltaro-cli monitor   printer|neop [LINK] [--seconds N] [--csv] [--record FILE]\n\n"
+    "  veltaro-cli monitor   printer|neop [LINK] [--seconds N] [--csv] [--record FILE] [--reconnect [SECONDS]]\n\n"
     "LINK = --port N --speed S --flow xon-xoff|hardware (all three: that link, no search).\n"
     "Without LINK every command but ports runs the automatic search first.\n"
     "--port also takes a serial device as the system names it (COM12 or \\\\.\\COM12 on Windows;\n"
@@ -77,6 +77,11 @@ const QList<Command>& commands() {
          {QCommandLineOption(QStringLiteral("seconds"), QStringLiteral("Stops after N seconds (default: Ctrl-C)."),
                              QStringLiteral("N"), QStringLiteral("0")),
           QCommandLineOption(QStringLiteral("csv"), QStringLiteral("A header, then ms,value[,near_end] per sample.")),
+          QCommandLineOption(QStringLiteral("reconnect"),
+                             QStringLiteral("After a port problem, waits up to SECONDS for the port to come back "
+                                            "(no value: as long as the monitor runs) and goes on; without it a "
+                                            "port problem ends the monitor with status 3."),
+                             QStringLiteral("SECONDS")),
           record}},
     };
     return list;
@@ -174,6 +179,18 @@ QString recordFile(const Command& command, const QCommandLineParser& parser) {
     return path;
 }
 
+// --reconnect takes its SECONDS only when a whole number follows; alone it waits as long as the monitor
+// runs. The parser knows options with a value or without, so the bare form is given the value 0 first.
+QStringList withReconnectValue(QStringList arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] != QLatin1String("--reconnect")) continue;
+        bool number = false;
+        arguments.value(i + 1).toUInt(&number);
+        arguments[i] += QLatin1Char('=') + (number ? arguments.takeAt(i + 1) : QStringLiteral("0"));
+    }
+    return arguments;
+}
+
 int run(const Command& command, const QCommandLineParser& parser, Session& session) {
     const bool json = std::any_of(command.options.begin(), command.options.end(),
                                   [](const QCommandLineOption& o) { return o.names().contains(QStringLiteral("json")); }) &&
@@ -204,6 +221,8 @@ int run(const Command& command, const QCommandLineParser& parser, Session& sessi
         return calibrate(session, link, sensor, wholeSeconds(parser, QStringLiteral("timeout"), 1));
     MonitorOptions options{sensor, wholeSeconds(parser, QStringLiteral("seconds"), 0),
                            parser.isSet(QStringLiteral("csv")), record};
+    options.reconnect = parser.isSet(QStringLiteral("reconnect"));
+    if (options.reconnect) options.reconnectSeconds = wholeSeconds(parser, QStringLiteral("reconnect"), 0);
     return monitor(session, link, options);
 }
 
@@ -247,7 +266,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption help = parser.addHelpOption();
     parser.addOptions(found->options);
     if (found->link) addLinkOptions(parser);
-    if (!parser.parse(arguments)) usage(parser.errorText());
+    if (!parser.parse(found->name == QLatin1String("monitor") ? withReconnectValue(arguments) : arguments))
+        usage(parser.errorText());
     if (parser.isSet(help)) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return kDone;

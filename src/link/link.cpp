@@ -6,6 +6,7 @@
 #include <QEventLoop>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int kReadLength = 50;      // input length after OpenPrinterPort
@@ -39,6 +40,7 @@ qint32 Link::PortExists(qint16 n) const { return PortNames::portExists(n); }
 MSComm::OpenResult Link::OpenPrinterPort() {
     if (m_state.PortIsOpen)
         return {true, {}};
+    payOwedSwitch();
     m_comm.setCommPort(m_state.PrinterPort);
     m_comm.setSettings(Protocol::settingsText(m_state.PrinterSpeed));
     m_comm.setHandshaking(m_state.PrinterHandshake);
@@ -48,6 +50,22 @@ MSComm::OpenResult Link::OpenPrinterPort() {
     m_comm.setInputLen(kReadLength);
     m_state.PortIsOpen = true;
     return result;
+}
+
+// Nothing is awaited: the printer switches without a word, and one that already runs at the link settings
+// does not hear the command. A port that is still not there keeps the switch owed.
+void Link::payOwedSwitch() {
+    if (!m_state.owedSwitch) return;
+    const OwedSwitch owed = *std::exchange(m_state.owedSwitch, std::nullopt);
+    m_comm.setCommPort(m_state.PrinterPort);
+    m_comm.setSettings(Protocol::settingsText(owed.speed));
+    m_comm.setHandshaking(owed.handshake);
+    if (!m_comm.open()) {
+        m_state.owedSwitch = owed;
+        return;
+    }
+    m_comm.output(commands().setSpeed(owed.configuration));
+    m_comm.close();
 }
 
 void Link::ClosePrinterPort() {

@@ -42,7 +42,7 @@ public:
     qint32 PortExists(qint16 n) const;
 
     // Opens the port with the shared settings unless it is open already. A port that the system refuses
-    // leaves PortIsOpen false and gives the system's reason.
+    // leaves PortIsOpen false and gives the system's reason. An owed speed switch goes out first.
     MSComm::OpenResult OpenPrinterPort();
     void ClosePrinterPort();
     // Opens the port first when it is closed. False when the bytes could not be written.
@@ -78,6 +78,7 @@ private:
         std::function<bool()> done;
         bool cancelled = false;
     };
+    void payOwedSwitch();
     WaitResult waitUntil(std::function<bool()> done);
     void wake();
 

@@ -18,6 +18,12 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <utility>
+
+namespace {
+constexpr int kBackNoticeMs = 3000;
+} // namespace
+
 MonitorFrm::MonitorFrm(PageHost& wizard)
     : Page(wizard, Layout::monitorFrm(), Lifetime::UnloadedWhenLeft,
            [](const Layout::Element& e, QWidget* parent) { return new StripChart(e.caption, parent); }),
@@ -34,8 +40,14 @@ MonitorFrm::MonitorFrm(PageHost& wizard)
     connect(CheckParam, &QPushButton::clicked, this, &MonitorFrm::CheckParam_Click);
     connect(Back, &QPushButton::clicked, this, &MonitorFrm::Back_Click);
     connect(Exit, &QPushButton::clicked, this, &MonitorFrm::Exit_Click);
-    connect(&wizard.link(), &Link::portLost, this, &MonitorFrm::portLost);
     connect(&m_sampler, &Printer::Sampler::nearEndStateRead, this, &MonitorFrm::showNearEndState);
+    m_sampler.setReconnect(true);
+    connect(&m_sampler, &Printer::Sampler::lost, this, &MonitorFrm::sampleLost);
+    connect(&m_sampler, &Printer::Sampler::parametersRead, this, &MonitorFrm::parametersRead);
+    connect(&m_sampler, &Printer::Sampler::resumed, this, &MonitorFrm::sampleResumed);
+    m_backNotice.setSingleShot(true);
+    m_backNotice.setInterval(kBackNoticeMs);
+    connect(&m_backNotice, &QTimer::timeout, this, [this] { setWindowTitle(m_caption); });
 }
 
 bool MonitorFrm::printerOpto() const {
@@ -44,8 +56,9 @@ bool MonitorFrm::printerOpto() const {
 
 void MonitorFrm::Form_Load() {
     timeBaseText = Chart::timeBaseText();
-    setWindowTitle(printerOpto() ? QStringLiteral("Monitoring printer opto-sensor...")
-                                 : QStringLiteral("Monitoring Near End Of Paper opto-sensor..."));
+    m_caption = printerOpto() ? QStringLiteral("Monitoring printer opto-sensor...")
+                              : QStringLiteral("Monitoring Near End Of Paper opto-sensor...");
+    setWindowTitle(m_caption);
     const Printer::Status switched = m_sampler.switchToMonitorSpeed();
     if (switched.ok()) {
         savedSpeed = m_sampler.savedSpeed();
@@ -98,8 +111,7 @@ void MonitorFrm::MonitorTimer_Timer() {
     const Printer::Result<Printer::Sampler::Reading> sample = m_sampler.readSample();
     if (!self) return;
     keepSample(sample);
-    if (sample.outcome == Printer::Outcome::PortProblem) tellOnce(sample.problem);
-    // The page was left or the port failed while the tick waited: nothing more to do.
+    // The page was left or the port failed (the sampler tells that) while the tick waited.
     if (!sample.ok()) return;
     drawSample(sample.value.value);
 }
@@ -115,6 +127,7 @@ void MonitorFrm::drawSample(qint16 sample) {
     Picture1->drawLine({double(step.x0), double(lastSample)}, {double(step.x1), double(sample)},
                        Chart::kTraceColour);
     lastSample = sample;
+    m_sinceSample.start();
 }
 
 void MonitorFrm::keepSample(const Printer::Result<Printer::Sampler::Reading>& sample) {
@@ -182,9 +195,52 @@ void MonitorFrm::tellOnce(const QString& text) {
     Messages::portProblem(this, text);
 }
 
-void MonitorFrm::portLost(const QString& message) {
-    if (!m_sampler.active()) return; // not ours: the port belongs to another page
-    m_sampler.halt();
+void MonitorFrm::sampleLost(const QString& problem) {
+    m_backNotice.stop();
+    setWindowTitle(m_sampler.waitingText());
+    m_lossUntold = problem;
     // Told once the link is done with the failed device, not inside its error signal.
-    QTimer::singleShot(0, this, [this, message] { tellOnce(message); });
+    QTimer::singleShot(0, this, &MonitorFrm::tellLoss);
+}
+
+// One box at a time. A loss while the box of an earlier one is up is told when that box is closed, unless
+// the port came back meanwhile (the title has said so).
+void MonitorFrm::tellLoss() {
+    if (m_boxUp || wizard().isEnding()) return;
+    const QPointer<MonitorFrm> self(this);
+    m_boxUp = true;
+    while (!m_lossUntold.isEmpty() && m_sampler.waiting() && !wizard().isEnding()) {
+        Messages::portProblem(this, std::exchange(m_lossUntold, {}));
+        if (!self) return;
+    }
+    m_lossUntold.clear();
+    m_boxUp = false;
+}
+
+void MonitorFrm::parametersRead(const OptoParameterBlock& params) {
+    wizard().state().OptoParams = params;
+    m_paramsRead = true;
+    m_gridStale = true;
+}
+
+void MonitorFrm::sampleResumed(quint8 level) {
+    // The trace starts again at the reading that found the printer: it does not join across the gap.
+    lastSample = qint16(level);
+    skipGap();
+    setWindowTitle(m_sampler.backText());
+    m_backNotice.start();
+}
+
+// The samples the lost time would have drawn are left out: the trace goes on where the time axis has got
+// to, and a gap that ran past the end of the sweep starts a new one.
+void MonitorFrm::skipGap() {
+    const qint64 missed =
+        m_sinceSample.isValid() ? m_sinceSample.elapsed() / Chart::kSampleIntervalMs - 1 : 0;
+    const qint64 at = tickCount + std::max<qint64>(missed, 0);
+    for (qint64 i = 0; i < missed; ++i) m_samples.addMissing(m_samplesTaken++ * Chart::kSampleIntervalMs);
+    const bool newSweep = at >= Chart::kSamplesPerSweep;
+    tickCount = qint16(at % Chart::kSamplesPerSweep);
+    if (!std::exchange(m_gridStale, false) && !newSweep) return;
+    Picture1->clear();
+    if (tickCount != 0) BuiltGrid(); // otherwise the next tick draws it
 }

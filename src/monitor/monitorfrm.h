@@ -5,7 +5,9 @@
 #include "shell/page.h"
 #include "shell/pagehost.h"
 
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 
 class QLabel;
 class QPushButton;
@@ -19,8 +21,10 @@ struct Sheet;
 // The live monitor page: it draws what the sampler reads. At opening the printer and the link go to 57600
 // with hardware flow control and the sensor's stored parameters and a first reading are read; then the
 // chosen sensor is sampled every 50 ms onto the strip chart, one stroke per sample, 60 samples a sweep.
-// Back and Exit switch the printer back to the speed it had, after the sampler has stopped. The chart's
-// context menu saves the record of the last sweep's samples (recordmenu.h).
+// Back and Exit switch the printer back to the speed it had, after the sampler has stopped. A lost port is
+// told once per loss; the title says that the page waits for it, and the trace goes on by itself when it
+// is back, where the time axis has got to meanwhile. The chart's context menu saves the record of the last
+// sweep's samples (recordmenu.h), with the lost time as missing samples.
 class MonitorFrm : public Page {
     Q_OBJECT
 public:
@@ -66,12 +70,22 @@ private:
     void drawSample(qint16 sample);
     void showNearEndState(quint8 state);
     void tellOnce(const QString& text);
-    void portLost(const QString& message);
     void keepSample(const Printer::Result<Printer::Sampler::Reading>& sample);
+    void sampleLost(const QString& problem);
+    void tellLoss();
+    void parametersRead(const OptoParameterBlock& params);
+    void sampleResumed(quint8 level);
+    void skipGap();
 
     Printer::Sampler m_sampler;
     bool m_paramsRead = false; // OptoParams hold this printer's parameters, read at this opening
-    bool m_reported = false;   // one port problem is told once per visit
+    bool m_reported = false;   // a problem of the opening or the restore is told once per visit
+    QString m_caption;
+    QString m_lossUntold; // a loss not yet told in a box
+    bool m_boxUp = false;
+    bool m_gridStale = false; // the parameters were read again: the reference lines move
+    QElapsedTimer m_sinceSample;
+    QTimer m_backNotice; // how long the title says that the port is back
     // The samples of the last sweep, timed as the chart takes them: 50 ms a tick.
     Printer::SampleStore m_samples;
     qint64 m_samplesTaken = 0;

@@ -255,6 +255,7 @@ Detector::Detection Detector::probeOnce(qint16 port, const QString& speed, qint1
     state().PrinterPort = port;
     state().PrinterSpeed = speed;
     state().printerName = Protocol::printerName(reply);
+    state().owedSwitch.reset(); // the printer was just heard at these settings
     result.printer = {reply, Protocol::printerName(reply), port, speed, learnt};
     result.outcome = Outcome::Done;
     // The announcement may wait (a message box) while the port is still open; the program may end then.

@@ -6,12 +6,12 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
 
 class Link;
-class QTimer;
 
 namespace Printer {
 
@@ -23,13 +23,27 @@ namespace Printer {
 //
 // A tick waits for its reply while timers and clicks run: a tick that finds another still waiting is
 // dropped, never stacked; stop() ends the waiting tick and closes its port, and no tick touches the port
-// after it. A port problem halts the sampling; the caller tells the technician once.
+// after it.
+//
+// A port problem (an adapter pulled, a device gone, a server stopped or its connection dropped) is said
+// once with lost(). Without reconnecting the caller decides what it ends (a port that cannot be opened
+// or written halts the sampling). With it, the sampling waits for the port: every kRetryMs it looks
+// whether the port is there (nothing is sent to one that is not), opens it at 57600 with hardware flow
+// control and asks for a reading. A printer that answers goes on at once; a silent one was switched off
+// and on and runs at its own speed again, so it is switched as at opening and its parameter block read
+// again. Then resumed() says so, once.
 class Sampler : public QObject {
     Q_OBJECT
 public:
     static constexpr int kIntervalMs = 50;
     // At 57600 the printer answers within a millisecond; one silent this long did not take the switch.
     static constexpr int kOpeningReplyLimitMs = 2000;
+    // How often a lost port is looked for: the port's return shows within half a second, and looking
+    // costs next to nothing (the port folder's entry, a refused connection to a server not yet back).
+    static constexpr int kRetryMs = 500;
+    // A printer still at 57600 answers a reading within a round trip; silence this long means it was
+    // started afresh at its own speed.
+    static constexpr int kResumeReplyLimitMs = 300;
 
     struct Opening {
         std::optional<OptoParameterBlock> params; // printer sensor only
@@ -43,6 +57,13 @@ public:
     Sampler(Link& link, Sensor sensor, QObject* parent = nullptr);
 
     Sensor sensor() const { return m_sensor; }
+    // Wait for a lost port instead of halting.
+    void setReconnect(bool on) { m_reconnect = on; }
+    // The port is lost and looked for.
+    bool waiting() const { return m_state == State::Waiting; }
+    // The technician's words while the port is looked for, and when it is back.
+    QString waitingText() const;
+    QString backText() const;
 
     // Done: the printer now runs at 57600 with hardware flow control, and so do the link settings; the
     // settings it had are kept for restoreSpeed().
@@ -58,32 +79,53 @@ public:
     void start(QTimer& pace);
     // Running, and no tick waiting for its reply.
     bool tickDue() const { return m_state == State::Running && !m_tickWaiting; }
-    bool active() const { return m_state == State::Opening || m_state == State::Running; }
+    bool active() const { return m_state != State::Halted && m_state != State::Stopped; }
     Result<Reading> readSample();
-    // The port failed: no more ticks. The waits are the link's to end.
+    // No more ticks. The waits are the link's to end.
     void halt();
-    // The timer first, so that no tick starts; then the waiting tick is ended and its port closed.
+    // The timer first, so that no tick starts; then the waiting tick is ended and its port closed. Stopped
+    // while the port is lost, the printer may run at its own speed: the link owes it the switch to 57600.
     void stop();
 
     // GS B with the configuration byte of the saved speed and flow control; the link settings follow.
-    // Nothing is sent when the printer was never switched. PortProblem: both stay at 57600.
+    // Nothing is sent when the printer was never switched. PortProblem: both stay at 57600. Left while
+    // the port was lost, the link settings go back all the same, and the switch is owed to a printer that
+    // may still run at 57600.
     Status restoreSpeed();
 
 signals:
     // The near-end sensor's state, as soon as the tick has it (before its level is asked for).
     void nearEndStateRead(quint8 state);
+    // Once per loss, with the technician's words for it.
+    void lost(const QString& problem);
+    // The printer sensor's parameter block, read again after the printer was started afresh.
+    void parametersRead(const OptoParameterBlock& params);
+    // Once per recovery, with the reading that starts the trace again.
+    void resumed(quint8 level);
 
 private:
-    enum class State { Opening, Running, Halted, Stopped };
+    enum class State { Opening, Running, Waiting, Halted, Stopped };
 
+    Status switchFrom(const QString& speed, qint16 handshake);
+    void lose(const QString& problem);
+    void lookForPort();
+    enum class Look { NoPort, Silent, Answered };
+    Look lookAtMonitorSpeed(quint8* level);
+    bool switchAgain(quint8* level);
+    void goOn(quint8 level);
     Status open();
-    std::optional<QByteArray> awaitOpeningReply(int count, bool* silent);
+    std::optional<QByteArray> awaitReply(int count, int limitMs, bool* silent);
     Result<quint8> tickReply(const QByteArray& command);
     Status problem(const QString& text);
 
     Link& m_link;
     Sensor m_sensor;
     QTimer* m_pace = nullptr;
+    QTimer m_retry;
+    bool m_reconnect = false;
+    bool m_looking = false; // a look for the lost port is on the stack
+    bool m_paramsRead = false;
+    bool m_leftLost = false; // stopped while the port was lost
     // Held from start() until the sampling halts or stops.
     std::unique_ptr<FineTimers> m_fineTimers;
     State m_state = State::Opening;

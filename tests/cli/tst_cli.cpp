@@ -350,6 +350,42 @@ private slots:
             QVERIFY(green);
         }
     }
+
+    // Through a ser2net that is restarted: one notice line per loss and per recovery, the CSV rows keep
+    // their times (the gap shows), and the printer ends back at its speed. A wait shorter than the loss
+    // ends with status 3, as a port problem without --reconnect does.
+    void monitorReconnects_data() {
+        QTest::addColumn<QString>("wait");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("--reconnect") << "" << 0;
+        QTest::newRow("--reconnect 1, the server back after 3 s") << "1" << 3;
+    }
+    void monitorReconnects() {
+        QFETCH(QString, wait);
+        QFETCH(int, exitCode);
+        VERIFY_SER2NET(remotePrinter());
+        QStringList arguments = QStringList{"monitor", "printer", "--csv", "--seconds", "6", "--reconnect"};
+        if (!wait.isEmpty()) arguments << wait;
+        arguments += link();
+        arguments[arguments.indexOf("--port") + 1] = QString::number(kRemotePort);
+        const Run r = run(arguments, [&](QProcess&) {
+            QVERIFY(serveUntil([&] { return heard().size() > 20; }, 10000));
+            m_server->stop();
+            serveUntil([] { return false; }, 3000);
+            QVERIFY(m_server->restart());
+        });
+        QVERIFY2(r.exitCode == exitCode, qPrintable(QString(r.err).replace('\n', " | ") + heard().join(',')));
+        QCOMPARE(r.err.count("Waiting for COM4 to come back..."), 1);
+        QCOMPARE(r.err.count("COM4 is back: monitoring goes on."), exitCode == 0 ? 1 : 0);
+        if (exitCode != 0) return;
+        qint64 gap = 0, last = 0;
+        for (const QString& line : r.out.split('\n', Qt::SkipEmptyParts).mid(1))
+            gap = std::max(gap, line.section(',', 0, 0).toLongLong() -
+                                    std::exchange(last, line.section(',', 0, 0).toLongLong()));
+        QVERIFY2(gap >= 3000, qPrintable(r.out));
+        QCOMPARE(heard().last(), QString("1d 42 03 @57600"));
+        QCOMPARE(m_printer->model().speed(), 9600);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCli)

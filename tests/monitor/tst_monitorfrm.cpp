@@ -1,6 +1,7 @@
 // The monitor page and its parameter sheet: what they show of the readings (the sweep on the strip chart,
 // the reference lines, the near-end indicator, the sheet's texts and place), ticks that never overlap,
-// and the ways off the page mid-tick. What the printer is sent and at which speed is the sampler's test.
+// and the ways off the page mid-tick or while the port is lost; what the page shows of a lost port and of
+// its return. What the printer is sent and at which speed is the sampler's test.
 #include "monitor/chartgeometry.h"
 #include "monitor/monitorfrm.h"
 #include "monitor/printparam.h"
@@ -206,6 +207,84 @@ private slots:
                 bench.ended() == (way == "Exit"));
         QCOMPARE(bench.shownPages(), way == "Exit" ? QStringList() : QStringList{"Step2"});
         QTRY_VERIFY(page.isNull() || bench.ended());
+    }
+
+    // COM3's entry removed and made again: one box, the title says the page waits, and the trace goes on
+    // by itself where the time axis has got to, not joined to the old one. A printer started afresh and
+    // calibrated meanwhile brings its new reference lines.
+    void portComesBack_data() {
+        QTest::addColumn<bool>("startedAfresh");
+        QTest::newRow("printer kept at 57600") << false;
+        QTest::newRow("printer started afresh") << true;
+    }
+    void portComesBack() {
+        QFETCH(bool, startedAfresh);
+        Bench bench;
+        Sim::SimulatedPrinter& printer = printerAtStep2(bench, {.optoParams = {0, 30, 90, 200, 150, 60}});
+        MonitorFrm& monitor = open(bench, Sensor::Printer);
+        const QString caption = monitor.windowTitle();
+        QTRY_VERIFY(strokes(*monitor.Picture1).size() >= 3);
+        printer.vanish();
+        QTRY_COMPARE(monitor.windowTitle(), QString("Waiting for COM3 to come back..."));
+        const QList<QList<int>> before = strokes(*monitor.Picture1);
+        QTest::qWait(1500);
+        if (startedAfresh) {
+            printer.setSpeed(9600);
+            printer.setHardwareFlow(false);
+            printer.setOptoParams({0, 35, 90, 200, 150, 60});
+        }
+        QVERIFY(printer.reappear());
+        QTRY_COMPARE(monitor.windowTitle(), QString("COM3 is back: monitoring goes on."));
+        QTRY_VERIFY(strokes(*monitor.Picture1) != before && strokes(*monitor.Picture1).size() >= 2);
+        const QList<QList<int>> after = strokes(*monitor.Picture1);
+        // Still on the old sweep, the first new stroke starts at least a second on (ten x units) from the
+        // old trace's end; a gap past the sweep's end has cleared the chart.
+        if (after.mid(0, before.size()) == before)
+            QVERIFY2(after[before.size()][0] >= before.last()[2] + 10,
+                     qPrintable(QString::number(after[before.size()][0])));
+        QCOMPARE(bench.boxes().texts().size(), 1);
+        QCOMPARE(bench.wizard().state().OptoParams.blackLevel, startedAfresh ? 35 : 30);
+        if (startedAfresh) QCOMPARE(strokes(*monitor.Picture1, QColor(128, 128, 255)).value(0).value(1), 35);
+        QTRY_COMPARE_WITH_TIMEOUT(monitor.windowTitle(), caption, 5000);
+        monitor.Back->click();
+        QTRY_VERIFY(!bench.wizard().loadedMonitorFrm());
+        QVERIFY(bench.heard(kPort).last() == "1d 42 03 @57600 hw" && printer.model().speed() == 9600);
+    }
+
+    void leaveWhileWaiting_data() {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Back") << "Back";
+        QTest::newRow("Exit") << "Exit";
+        QTest::newRow("close box") << "close";
+    }
+    // Back and Exit work at once while the port is lost, and nothing goes out. The link settings say the
+    // saved speed (the close box: 57600), and the switch the printer may be owed goes out at the next open:
+    // the monitor opened again finds the printer that kept 57600.
+    void leaveWhileWaiting() {
+        QFETCH(QString, way);
+        Bench bench;
+        Sim::SimulatedPrinter& printer = printerAtStep2(bench);
+        QPointer<MonitorFrm> page = &open(bench, Sensor::Printer);
+        QTRY_VERIFY(bench.commandsHex(kPort).count("1d 6f") >= 3);
+        printer.vanish();
+        QTRY_COMPARE(bench.boxes().texts().size(), 1);
+        way == "close" ? void(page->close()) : page->control<QPushButton>(way)->click();
+        QVERIFY(!bench.wizard().loadedMonitorFrm() || bench.ended());
+        QVERIFY(bench.portClosedAndIdle() && bench.ended() == (way == "Exit"));
+        const SharedState& state = bench.wizard().state();
+        const bool closeBox = way == "close";
+        QVERIFY(state.PrinterSpeed == (closeBox ? "57600" : "9600") && state.owedSwitch &&
+                state.owedSwitch->configuration == (closeBox ? 0x86 : 0x03));
+        if (way == "Exit") return;
+        printer.clearTranscript();
+        QVERIFY(printer.reappear());
+        step2(bench).Next->click();
+        QTRY_VERIFY(bench.commandsHex(kPort).count("1d 6f") >= 3);
+        QCOMPARE(bench.heard(kPort).mid(0, 2), closeBox
+                                                   ? QStringList({"1d 42 86 @9600", "1d 42 86 @57600 hw"})
+                                                   : QStringList({"1d 42 03 @57600 hw", "1d 42 86 @9600"}));
+        QCOMPARE(bench.boxes().texts().size(), 1);
+        bench.wizard().monitorFrm().Back->click();
     }
 
     // Through ser2net the page samples at 57600 and puts the speed back as on a local line; a server that

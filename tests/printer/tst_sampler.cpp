@@ -1,4 +1,5 @@
-// The live readings: the switch to 57600 with hardware flow and back, and what the opening and a tick ask.
+// The live readings: the switch to 57600 with hardware flow and back, and what the opening and a tick ask;
+// a lost port waited for and the sampling going on, and the switch owed when it is left while lost.
 // That a tick keeps the port while it waits is the monitor page's test, whose timer drives the ticks.
 #include "corebench.h"
 #include "printer/sampler.h"
@@ -71,6 +72,107 @@ private slots:
         QCOMPARE(printer.model().speed(), speed == "14400" ? 9600 : printerSpeed);
         QCOMPARE(printer.model().hardwareFlow(), handshake == 2);
         QVERIFY(b.state.PrinterSpeed == speed && b.state.PrinterHandshake == handshake && !b.comm.portOpen());
+    }
+
+    // Two losses in a row, each said once and its recovery once. A printer that kept 57600 answers the
+    // first look; one started afresh at its own speed is switched there once more and its parameter
+    // block read again (calibrated meanwhile). Nothing reaches the line while the port is away.
+    void waitsForTheLostPort_data() {
+        QTest::addColumn<bool>("remote");
+        QTest::addColumn<bool>("startedAfresh");
+        QTest::newRow("entry made again, printer kept at 57600") << false << false;
+        QTest::newRow("entry made again, printer started afresh") << false << true;
+        QTest::newRow("ser2net stopped and started again") << true << false;
+        QTest::newRow("ser2net restarted, printer started afresh") << true << true;
+    }
+    void waitsForTheLostPort() {
+        QFETCH(bool, remote);
+        QFETCH(bool, startedAfresh);
+        CoreBench b;
+        Sim::SimulatedPrinter* printer = remote ? b.remotePrinter(3) : &b.printer(3);
+        VERIFY_SER2NET(printer);
+        Printer::Sampler sampler(b.link, Sensor::PrinterOpto);
+        sampler.setReconnect(true);
+        QStringList told;
+        connect(&sampler, &Printer::Sampler::lost, [&](const QString& problem) {
+            told << QStringLiteral("lost") + (problem.contains("COM3") ? "" : " without the port's name");
+        });
+        connect(&sampler, &Printer::Sampler::parametersRead,
+                [&](const OptoParameterBlock& p) { told << QStringLiteral("black %1").arg(p.blackLevel); });
+        connect(&sampler, &Printer::Sampler::resumed, [&] { told << "resumed"; });
+        QVERIFY(sampler.switchToMonitorSpeed().ok() && sampler.readOpening().ok());
+        int samples = 0;
+        QTimer pace;
+        connect(&pace, &QTimer::timeout, [&] { samples += sampler.tickDue() && sampler.readSample().ok(); });
+        sampler.start(pace);
+        QStringList expected;
+        for (int round = 1; round <= 2; ++round) {
+            QTRY_VERIFY(samples >= 3);
+            remote ? b.serverAt(3)->stop() : printer->vanish();
+            QTRY_VERIFY(sampler.waiting());
+            QTest::qWait(2 * Printer::Sampler::kRetryMs);
+            printer->clearTranscript();
+            if (startedAfresh) {
+                printer->setSpeed(9600);
+                printer->setHardwareFlow(false);
+                printer->setOptoParams({0, quint8(40 + round), 90, 200, 150, 60});
+            }
+            QVERIFY(remote ? b.serverAt(3)->restart() : printer->reappear());
+            samples = 0;
+            QTRY_VERIFY(samples >= 2);
+            expected << "lost";
+            if (startedAfresh) expected << QStringLiteral("black %1").arg(40 + round);
+            expected << "resumed";
+            QCOMPARE(told, expected);
+            const QStringList again = startedAfresh ? QStringList{"1d 6f @57600 hw", "1d 42 86 @9600",
+                                                                  "1b 4f @57600 hw", "1d 6f @57600 hw"}
+                                                    : QStringList{"1d 6f @57600 hw", "1d 6f @57600 hw"};
+            QCOMPARE(b.heard(3).mid(0, again.size()), again);
+        }
+        sampler.stop();
+        QVERIFY(sampler.restoreSpeed().ok());
+        QCOMPARE(b.heard(3).last(), QString("1d 42 03 @57600 hw"));
+        QCOMPARE(printer->model().speed(), 9600);
+    }
+
+    // Left while the port was away, the link settings say the saved speed, and the restore it could not
+    // be sent goes out first at 57600 when the port is opened next: a printer that kept 57600 takes it, one
+    // started afresh does not hear it. A port still missing keeps it owed.
+    void owedSwitchGoesOutFirst_data() {
+        QTest::addColumn<int>("printerSpeed");
+        QTest::addColumn<bool>("portBack");
+        QTest::newRow("printer kept at 57600") << 57600 << true;
+        QTest::newRow("printer started afresh at 9600") << 9600 << true;
+        QTest::newRow("port still missing") << 57600 << false;
+    }
+    void owedSwitchGoesOutFirst() {
+        QFETCH(int, printerSpeed);
+        QFETCH(bool, portBack);
+        CoreBench b;
+        Sim::SimulatedPrinter& printer = b.printer(3);
+        Printer::Sampler sampler(b.link, Sensor::PrinterOpto);
+        sampler.setReconnect(true);
+        QVERIFY(sampler.switchToMonitorSpeed().ok());
+        QTimer pace;
+        connect(&pace, &QTimer::timeout, [&] { sampler.tickDue() && sampler.readSample().ok(); });
+        sampler.start(pace);
+        printer.vanish();
+        QTRY_VERIFY(sampler.waiting());
+        sampler.stop();
+        QVERIFY(sampler.restoreSpeed().ok());
+        QVERIFY(b.state.PrinterSpeed == "9600" && b.state.PrinterHandshake == 1 && b.state.owedSwitch);
+        printer.setSpeed(printerSpeed);
+        printer.setHardwareFlow(printerSpeed == 57600);
+        printer.clearTranscript();
+        if (portBack) QVERIFY(printer.reappear());
+        const bool opened = bool(b.link.OpenPrinterPort());
+        QCOMPARE(opened, portBack);
+        QCOMPARE(b.state.owedSwitch.has_value(), !portBack);
+        if (!portBack) return;
+        b.link.SendCommand(b.link.commands().paperStatus());
+        QVERIFY(b.link.ReadReplyByte());
+        QCOMPARE(b.heard(3), (QStringList{"1d 42 03 @57600 hw", "1b 76 @9600"}));
+        QCOMPARE(printer.model().speed(), 9600);
     }
 };
 

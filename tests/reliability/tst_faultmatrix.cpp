@@ -87,9 +87,14 @@ MSComm::OpenResult openedByAnother() {
 }
 
 // The link's settings say the speed and flow control the printer runs with.
+// The link settings say what the printer runs at, or the speed switch they owe it is sent where it runs.
 bool agree(const SharedState& state, Sim::SimulatedPrinter& printer) {
-    return state.PrinterSpeed == QString::number(printer.model().speed()) &&
-           state.PrinterHandshake == (printer.model().hardwareFlow() ? 2 : 1);
+    const auto at = [&](const QString& speed, qint16 handshake) {
+        return speed == QString::number(printer.model().speed()) &&
+               handshake == (printer.model().hardwareFlow() ? 2 : 1);
+    };
+    return at(state.PrinterSpeed, state.PrinterHandshake) ||
+           (state.owedSwitch && at(state.owedSwitch->speed, state.owedSwitch->handshake));
 }
 
 Sim::PrinterConfig printerAt(int speed = 9600, bool loader = false) {

@@ -62,17 +62,27 @@ Ser2Net::Ser2Net(const QString& devicePath, Accepter accepter) {
                    .arg(devicePath)
                    .toUtf8());
     file.close();
+    start();
+}
+
+bool Ser2Net::start() {
     const QString program =
         QStandardPaths::findExecutable(QStringLiteral("ser2net"), {"/usr/sbin", "/usr/bin", "/sbin"});
     // It says only that it runs without mDNS; whether it listens is read from the socket table.
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(QProcess::nullDevice());
-    m_process.start(program, {"-n", "-d", "-c", config});
-    if (!m_process.waitForStarted(5000)) return;
+    m_process.start(program, {"-n", "-d", "-c", m_dir.filePath(QStringLiteral("ser2net.yaml"))});
+    if (!m_process.waitForStarted(5000)) return false;
     const QDeadlineTimer deadline(5000);
     while (!(m_listening = listening(m_process.processId(), m_port)) && !deadline.hasExpired() &&
            m_process.state() == QProcess::Running)
         QThread::msleep(10);
+    return m_listening;
+}
+
+bool Ser2Net::restart() {
+    stop();
+    return start();
 }
 
 Ser2Net::~Ser2Net() {

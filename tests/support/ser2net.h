@@ -21,8 +21,12 @@ public:
     bool isListening() const { return m_listening; }
     QString url() const;
     void stop(); // as if the server went away: killed, its connections dropped
+    // Started again on the same address, as a server that comes back. False when it does not listen.
+    bool restart();
 
 private:
+    bool start();
+
     QTemporaryDir m_dir;
     QProcess m_process;
     quint16 m_port = 0;
