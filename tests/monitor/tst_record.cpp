@@ -105,12 +105,14 @@ void answerDialog(QObject& owner, const QString& path, std::function<void(QFileD
             timer->deleteLater();
             return dialog->reject();
         }
-        // The dialog fills its name field once it has read the folder: the choice is made again until it
-        // holds.
-        if (dialog->selectedFiles().value(0) != path) return dialog->selectFile(path);
+        // The choice as the dialog announces it: its own name field, filled once it has read the folder and
+        // fitted to its file type, is no part of what the page does with the choice.
         timer->deleteLater();
         if (meanwhile) meanwhile();
-        QMetaObject::invokeMethod(dialog, "accept");
+        QMetaObject::invokeMethod(dialog, [dialog, path] {
+            emit dialog->fileSelected(path);
+            dialog->reject();
+        }, Qt::QueuedConnection);
     });
     timer->start(10);
 }
