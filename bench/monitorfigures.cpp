@@ -94,20 +94,6 @@ std::vector<double> tickDurationsMs(const std::vector<qint64>& ticks, const std:
     return ms;
 }
 
-MonitorFrm& openMonitor(Wizard& wizard) {
-    wizard.step1();
-    SharedState& state = wizard.state();
-    state.PrinterFound = true;
-    state.PrinterPort = kPrinterPort;
-    state.PrinterSpeed = QStringLiteral("9600");
-    state.PrinterHandshake = 1;
-    Step2& step2 = wizard.step2();
-    step2.control<QRadioButton>(QStringLiteral("Monitor"))->setChecked(true);
-    step2.control<QRadioButton>(QStringLiteral("PrinterOpto"))->setChecked(true);
-    MonitorFrm& monitor = wizard.monitorFrm();
-    monitor.show();
-    return monitor;
-}
 
 // A record saved every second, as a picture and a PDF in turn, while the monitor samples.
 void saveEverySecond(MonitorFrm& monitor, QTimer& saving, const QTemporaryDir& folder, int* saves) {
@@ -141,7 +127,7 @@ Run monitorRun(const PrinterHost& host, int samples, bool saving) {
         if (arrivals.size() == wanted) loop.quit();
     });
     TimerTicks ticks(clock, arrivals);
-    MonitorFrm& monitor = openMonitor(wizard);
+    MonitorFrm& monitor = MonitorFigures::openMonitor(wizard);
     monitor.MonitorTimer->installEventFilter(&ticks);
     QTimer saves;
     QTemporaryDir folder;
@@ -233,6 +219,21 @@ Report monitorReport(PrinterHost::Where where, int samples, bool saving) {
 } // namespace
 
 namespace MonitorFigures {
+
+MonitorFrm& openMonitor(Wizard& wizard) {
+    wizard.step1();
+    SharedState& state = wizard.state();
+    state.PrinterFound = true;
+    state.PrinterPort = 3;
+    state.PrinterSpeed = QStringLiteral("9600");
+    state.PrinterHandshake = 1;
+    Step2& step2 = wizard.step2();
+    step2.control<QRadioButton>(QStringLiteral("Monitor"))->setChecked(true);
+    step2.control<QRadioButton>(QStringLiteral("PrinterOpto"))->setChecked(true);
+    MonitorFrm& monitor = wizard.monitorFrm();
+    monitor.show();
+    return monitor;
+}
 
 std::vector<Figure> periodFigures(const Spread& period, double p99LateMs) {
     return {

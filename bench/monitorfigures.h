@@ -2,6 +2,9 @@
 
 #include "benchkit.h"
 
+class MonitorFrm;
+class Wizard;
+
 // Sampling period (mean, p99, max) and CPU per second of the live monitor.
 namespace MonitorFigures {
 std::vector<BenchKit::Report> run(const BenchKit::Options& options);
@@ -16,4 +19,6 @@ constexpr double kCliP99LateMs = 3.0;
 // The sampling period's figures against its 50 ms: mean (within 1%), p99 (at most p99LateMs late), max
 // and min.
 std::vector<BenchKit::Figure> periodFigures(const BenchKit::Spread& period, double p99LateMs);
+// The wizard on the monitor page of the printer sensor, the printer found at 9600 Xon-Xoff on COM3.
+MonitorFrm& openMonitor(Wizard& wizard);
 } // namespace MonitorFigures

@@ -1,4 +1,5 @@
 #include "reconnectfigures.h"
+#include "monitorfigures.h"
 
 #include "detection/step1.h"
 #include "link/mscomm.h"
@@ -38,20 +39,6 @@ bool serve(const std::function<bool()>& done, int limitMs) {
     return done();
 }
 
-MonitorFrm& openMonitor(Wizard& wizard) {
-    wizard.step1();
-    SharedState& state = wizard.state();
-    state.PrinterFound = true;
-    state.PrinterPort = kPrinterPort;
-    state.PrinterSpeed = QStringLiteral("9600");
-    state.PrinterHandshake = 1;
-    Step2& step2 = wizard.step2();
-    step2.control<QRadioButton>(QStringLiteral("Monitor"))->setChecked(true);
-    step2.control<QRadioButton>(QStringLiteral("PrinterOpto"))->setChecked(true);
-    MonitorFrm& monitor = wizard.monitorFrm();
-    monitor.show();
-    return monitor;
-}
 
 // One round: the port goes, the CPU is read while the page waits, the port comes back.
 bool round(PrinterHost& host, MonitorFrm& monitor, const size_t& drawn, Run& run) {
@@ -84,7 +71,7 @@ Run reconnectRun(PrinterHost& host) {
     Wizard wizard;
     wizard.setEndRoutine([] {});
     const BoxWatcher boxes;
-    MonitorFrm& monitor = openMonitor(wizard);
+    MonitorFrm& monitor = MonitorFigures::openMonitor(wizard);
     // A sample is drawn when the page's tick has its reply: the trace's strokes count them.
     size_t drawn = 0;
     QObject::connect(&wizard.step1().comm(), &MSComm::inputArrived, &monitor, [&] {
