@@ -57,6 +57,7 @@ void Sampler::lose(const QString& problem) {
     } else {
         const bool opening = m_state == State::Opening;
         m_state = State::Waiting;
+        m_looks = 0;
         if (m_pace) m_pace->stop();
         m_fineTimers.reset();
         // Lost during the opening read-out: the looking starts with the sampling.
@@ -204,6 +205,7 @@ Result<quint8> Sampler::tickReply(const QByteArray& command) {
 // was stopped (or destroyed with its page) goes no further.
 void Sampler::lookForPort() {
     if (m_state != State::Waiting || m_looking) return;
+    ++m_looks;
     // A local port is there again when its device is; a remote one only a connection tells.
     if (!m_link.PortExists(m_link.state().PrinterPort)) return;
     const QPointer<Sampler> self(this);

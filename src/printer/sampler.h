@@ -61,6 +61,9 @@ public:
     void setReconnect(bool on) { m_reconnect = on; }
     // The port is lost and looked for.
     bool waiting() const { return m_state == State::Waiting; }
+    // How often the port was looked for since it was last lost: the pace of the waiting, which is what
+    // the technician's CPU pays for.
+    int looks() const { return m_looks; }
     // The technician's words while the port is looked for, and when it is back.
     QString waitingText() const;
     QString backText() const;
@@ -124,6 +127,7 @@ private:
     QTimer m_retry;
     bool m_reconnect = false;
     bool m_looking = false; // a look for the lost port is on the stack
+    int m_looks = 0;
     bool m_paramsRead = false;
     bool m_leftLost = false; // stopped while the port was lost
     // Held from start() until the sampling halts or stops.

@@ -108,9 +108,14 @@ private slots:
         QStringList expected;
         for (int round = 1; round <= 2; ++round) {
             QTRY_VERIFY(samples >= 3);
+            QElapsedTimer away;
+            away.start();
             remote ? b.serverAt(3)->stop() : printer->vanish();
             QTRY_VERIFY(sampler.waiting());
             QTest::qWait(2 * Printer::Sampler::kRetryMs);
+            // Looked for at its pace, not in a loop: a busy machine only makes the looks fewer.
+            QVERIFY2(sampler.looks() >= 1 && sampler.looks() <= away.elapsed() / Printer::Sampler::kRetryMs + 1,
+                     qPrintable(QStringLiteral("%1 looks in %2 ms").arg(sampler.looks()).arg(away.elapsed())));
             printer->clearTranscript();
             if (startedAfresh) {
                 printer->setSpeed(9600);
