@@ -28,10 +28,12 @@ void assign(int n, const QString& device) {
 
 QString devicePath(int n) {
     if (const auto given = assigned().find(n); given != assigned().end()) return given->second;
-    // The entry of port n decides alone; the system's list is asked only without one.
-    if (const std::optional<QString> target = entryTarget(n)) return *target;
-    const SerialDevices::Numbering ports =
-        SerialDevices::number(folderEntries(), SerialDevices::systemDevices());
+    // One look at the folder for both: the entry of port n decides alone, and the system's list is
+    // asked only without one. The monitor opens its port at every tick, and under Wine every look at a
+    // file is a round trip to Wine's server.
+    const std::map<int, QString> entries = folderEntries();
+    if (const auto entry = entries.find(n); entry != entries.end()) return entry->second;
+    const SerialDevices::Numbering ports = SerialDevices::number(entries, SerialDevices::systemDevices());
     const auto port = ports.find(n);
     return port == ports.end() ? QString() : port->second.path;
 }

@@ -59,11 +59,13 @@ std::optional<QString> entryTarget(int n) {
 std::map<int, QString> folderEntries() {
     std::map<int, QString> entries;
     const QString folder = portFolder();
-    static const QRegularExpression entryName(QStringLiteral("^COM(\\d{1,3})-(port|remote)\\.txt$"),
+    // COMn as portName(n) spells it: no leading zero, as the entry of one port is looked for.
+    static const QRegularExpression entryName(QStringLiteral("^COM([1-9]\\d{0,2})-(port|remote)\\.txt$"),
                                               QRegularExpression::CaseInsensitiveOption);
-    // Sorted by name: COMn-port.txt comes before COMn-remote.txt and decides.
-    for (const QString& name :
-         QDir(folder).entryList({QStringLiteral("COM*.txt")}, QDir::Files, QDir::Name)) {
+    // Sorted by name whatever the case (Windows' file names ignore it): COMn-port.txt comes before
+    // COMn-remote.txt and decides.
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("COM*.txt")}, QDir::Files,
+                                                      QDir::Name | QDir::IgnoreCase)) {
         const QRegularExpressionMatch match = entryName.match(name);
         if (!match.hasMatch() || entries.count(match.captured(1).toInt()) != 0) continue;
         if (std::optional<QString> target = targetOf(folder, name))
