@@ -32,12 +32,14 @@ std::optional<QString> entryTarget(int n) {
 
 std::map<int, QString> folderEntries() {
     std::map<int, QString> entries;
-    // Dangling links are listed only among the "system" entries.
+    // Dangling links are listed only among the "system" entries. No name filter: QDir makes a regular
+    // expression of one at every listing, and a port is looked up at every open, each monitor tick's too.
     const QDir::Filters filter = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
-    for (const QFileInfo& entry : QDir(portFolder()).entryInfoList({QStringLiteral("COM*")}, filter)) {
+    for (const QFileInfo& entry : QDir(portFolder()).entryInfoList(filter, QDir::NoSort)) {
+        const QString name = entry.fileName();
         bool ok = false;
-        const int n = entry.fileName().mid(3).toInt(&ok);
-        if (ok && portName(n) == entry.fileName()) entries[n] = targetOf(entry);
+        const int n = name.startsWith(QLatin1String("COM")) ? name.mid(3).toInt(&ok) : 0;
+        if (ok && portName(n) == name) entries[n] = targetOf(entry);
     }
     return entries;
 }

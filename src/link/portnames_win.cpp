@@ -63,9 +63,9 @@ std::map<int, QString> folderEntries() {
     static const QRegularExpression entryName(QStringLiteral("^COM([1-9]\\d{0,2})-(port|remote)\\.txt$"),
                                               QRegularExpression::CaseInsensitiveOption);
     // Sorted by name whatever the case (Windows' file names ignore it): COMn-port.txt comes before
-    // COMn-remote.txt and decides.
-    for (const QString& name : QDir(folder).entryList({QStringLiteral("COM*.txt")}, QDir::Files,
-                                                      QDir::Name | QDir::IgnoreCase)) {
+    // COMn-remote.txt and decides. No name filter: QDir makes a regular expression of one at every
+    // listing, and a port is looked up at every open, each monitor tick's too.
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
         const QRegularExpressionMatch match = entryName.match(name);
         if (!match.hasMatch() || entries.count(match.captured(1).toInt()) != 0) continue;
         if (std::optional<QString> target = targetOf(folder, name))
