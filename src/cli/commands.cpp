@@ -266,12 +266,14 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
     QObject::connect(&pace, &QTimer::timeout, [&] {
         if (!sampler.tickDue()) return;
         const auto sample = sampler.readSample();
+        // One time for the row and the record: read twice, a millisecond could pass between them.
+        const qint64 at = clock.elapsed();
         if (sample.ok())
-            samples.add(clock.elapsed(), sample.value.value, sample.value.nearEnd);
+            samples.add(at, sample.value.value, sample.value.nearEnd);
         else if (sampler.active()) // not the end of the run: a tick without its reading
-            samples.addMissing(clock.elapsed());
+            samples.addMissing(at);
         // A reader that went away (`| head`) ends the sampling like Ctrl-C, with the printer put back.
-        if (sample.ok() && !printSample(options, bar, clock.elapsed(), sample.value)) session.interrupt();
+        if (sample.ok() && !printSample(options, bar, at, sample.value)) session.interrupt();
     });
     QTimer end;
     end.setSingleShot(true);
