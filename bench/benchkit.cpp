@@ -42,6 +42,14 @@ double processCpuMs() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
+bool serveUntil(const std::function<bool()>& done, int limitMs, int stepMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, stepMs);
+    return done();
+}
+
 Figure goalFigure(const QString& name, double value, const QString& unit, const QString& goal, bool met) {
     return {name, value, unit, goal, met};
 }

@@ -63,6 +63,10 @@ Spread spread(std::vector<double> values);
 // User plus system CPU time of this process, in milliseconds.
 double processCpuMs();
 
+// Runs the event loop until `done` holds or `limitMs` has passed, looking every `stepMs`; whether it
+// holds.
+bool serveUntil(const std::function<bool()>& done, int limitMs, int stepMs);
+
 // Simulated printers as COM ports, in a port folder of its own that this process also uses.
 class PrinterHost {
 public:

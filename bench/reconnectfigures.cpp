@@ -30,14 +30,7 @@ struct Run {
     QString error;
 };
 
-// Runs the event loop until `done` or `limitMs`; false when it did not happen.
-bool serve(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    return done();
-}
+bool serve(const std::function<bool()>& done, int limitMs) { return serveUntil(done, limitMs, 5); }
 
 
 // One round: the port goes, the CPU is read while the page waits, the port comes back.

@@ -63,14 +63,7 @@ private:
     bool m_inside = false;
 };
 
-// Runs the loop until the condition holds or the time is up.
-bool waitFor(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    return done();
-}
+bool waitFor(const std::function<bool()>& done, int limitMs) { return serveUntil(done, limitMs, 20); }
 
 } // namespace
 

@@ -1,6 +1,5 @@
 #include "portnames.h"
 
-#include "rfc2217.h"
 #include "serialdevices.h"
 
 namespace {
@@ -36,12 +35,6 @@ QString devicePath(int n) {
     const SerialDevices::Numbering ports = SerialDevices::number(entries, SerialDevices::systemDevices());
     const auto port = ports.find(n);
     return port == ports.end() ? QString() : port->second.path;
-}
-
-QString remoteUrl(int n) {
-    const auto given = assigned().find(n);
-    const QString target = given != assigned().end() ? given->second : entryTarget(n).value_or(QString());
-    return Rfc2217::parseUrl(target) ? target : QString();
 }
 
 int portOf(const QString& device) {

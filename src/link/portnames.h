@@ -4,7 +4,6 @@
 #include <QtGlobal>
 
 #include <map>
-#include <optional>
 
 // How the ports COM1..COM6 map onto this system's devices, resolved afresh at every search, probe and
 // open: first an entry for port n in a per-user port folder (an entry that leads nowhere hides number n),
@@ -31,8 +30,6 @@ qint32 portExists(int n);
 // %APPDATA%\veltaro\ports on Windows.
 QString portFolder();
 
-// The rfc2217:// address of port n when it is a remote port, otherwise empty.
-QString remoteUrl(int n);
 // Makes port n the device or remote port `device` for this process, whatever the folder and the system
 // say (a command line that names one); an empty device takes that back.
 void assign(int n, const QString& device);
@@ -45,10 +42,8 @@ QString systemDeviceName(const QString& given);
 // no port leads to it.
 int portOf(const QString& device);
 
-// The port folder as this system keeps it (portnames_unix.cpp, portnames_win.cpp). Port n's entry:
-// nothing without one, an empty string when it leads nowhere, otherwise its device or address.
-std::optional<QString> entryTarget(int n);
-// Every entry, by number, in the same terms.
+// The port folder as this system keeps it (portnames_unix.cpp, portnames_win.cpp): every entry, by
+// number, with its device or address, or an empty string when it leads nowhere.
 std::map<int, QString> folderEntries();
 
 } // namespace PortNames

@@ -24,12 +24,6 @@ QString portFolder() {
     return config + QStringLiteral("/veltaro/ports");
 }
 
-std::optional<QString> entryTarget(int n) {
-    const QFileInfo entry(portFolder() + QLatin1Char('/') + portName(n));
-    if (!entry.exists() && !entry.isSymLink()) return std::nullopt;
-    return targetOf(entry);
-}
-
 std::map<int, QString> folderEntries() {
     std::map<int, QString> entries;
     // Dangling links are listed only among the "system" entries. No name filter: QDir makes a regular

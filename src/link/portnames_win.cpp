@@ -15,7 +15,6 @@ namespace {
 // Windows opens the serial device for a file named COMn, whatever its folder or extension: the entries
 // carry a suffix. COMn-port.txt names a device or an address; COMn-remote.txt, the older entry, an
 // address only.
-const QString kPortEntry = QStringLiteral("-port.txt");
 const QString kRemoteEntry = QStringLiteral("-remote.txt");
 constexpr qint64 kLargestEntry = 4096;
 
@@ -46,14 +45,6 @@ namespace PortNames {
 
 QString portFolder() {
     return QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + QStringLiteral("/veltaro/ports");
-}
-
-std::optional<QString> entryTarget(int n) {
-    const QString folder = portFolder();
-    for (const QString& suffix : {kPortEntry, kRemoteEntry})
-        if (QFile::exists(folder + QLatin1Char('/') + portName(n) + suffix))
-            if (std::optional<QString> target = targetOf(folder, portName(n) + suffix)) return target;
-    return std::nullopt;
 }
 
 std::map<int, QString> folderEntries() {

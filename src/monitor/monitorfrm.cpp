@@ -47,18 +47,21 @@ MonitorFrm::MonitorFrm(PageHost& wizard)
     connect(&m_sampler, &Printer::Sampler::resumed, this, &MonitorFrm::sampleResumed);
     m_backNotice.setSingleShot(true);
     m_backNotice.setInterval(kBackNoticeMs);
-    connect(&m_backNotice, &QTimer::timeout, this, [this] { setWindowTitle(m_caption); });
+    connect(&m_backNotice, &QTimer::timeout, this, [this] { setWindowTitle(caption()); });
 }
 
 bool MonitorFrm::printerOpto() const {
     return wizard().get<Step2>().control<QRadioButton>(QStringLiteral("PrinterOpto"))->isChecked();
 }
 
+QString MonitorFrm::caption() const {
+    return printerOpto() ? QStringLiteral("Monitoring printer opto-sensor...")
+                         : QStringLiteral("Monitoring Near End Of Paper opto-sensor...");
+}
+
 void MonitorFrm::Form_Load() {
     timeBaseText = Chart::timeBaseText();
-    m_caption = printerOpto() ? QStringLiteral("Monitoring printer opto-sensor...")
-                              : QStringLiteral("Monitoring Near End Of Paper opto-sensor...");
-    setWindowTitle(m_caption);
+    setWindowTitle(caption());
     const Printer::Status switched = m_sampler.switchToMonitorSpeed();
     if (switched.ok()) {
         savedSpeed = m_sampler.savedSpeed();

@@ -67,6 +67,7 @@ private:
     void RestorePrinterSpeed();
 
     bool printerOpto() const;
+    QString caption() const; // the title while it monitors
     void drawSample(qint16 sample);
     void showNearEndState(quint8 state);
     void tellOnce(const QString& text);
@@ -80,7 +81,6 @@ private:
     Printer::Sampler m_sampler;
     bool m_paramsRead = false; // OptoParams hold this printer's parameters, read at this opening
     bool m_reported = false;   // a problem of the opening or the restore is told once per visit
-    QString m_caption;
     QString m_lossUntold; // a loss not yet told in a box
     bool m_boxUp = false;
     bool m_gridStale = false; // the parameters were read again: the reference lines move
