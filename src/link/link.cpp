@@ -37,14 +37,14 @@ Link::~Link() { cancelWaits(); }
 
 qint32 Link::PortExists(qint16 n) const { return PortNames::portExists(n); }
 
-MSComm::OpenResult Link::OpenPrinterPort() {
+MSComm::OpenResult Link::OpenPrinterPort(MSComm::Absent absent) {
     if (m_state.PortIsOpen)
         return {true, {}};
     payOwedSwitch();
     m_comm.setCommPort(m_state.PrinterPort);
     m_comm.setSettings(Protocol::settingsText(m_state.PrinterSpeed));
     m_comm.setHandshaking(m_state.PrinterHandshake);
-    const MSComm::OpenResult result = m_comm.open();
+    const MSComm::OpenResult result = m_comm.open(absent);
     if (!result)
         return result;
     m_comm.setInputLen(kReadLength);

@@ -43,7 +43,7 @@ public:
 
     // Opens the port with the shared settings unless it is open already. A port that the system refuses
     // leaves PortIsOpen false and gives the system's reason. An owed speed switch goes out first.
-    MSComm::OpenResult OpenPrinterPort();
+    MSComm::OpenResult OpenPrinterPort(MSComm::Absent absent = MSComm::Absent::Tell);
     void ClosePrinterPort();
     // Opens the port first when it is closed. False when the bytes could not be written.
     bool SendCommand(const QByteArray& command);

@@ -78,13 +78,15 @@ bool MSComm::lineSettings(SerialLine::Settings* settings, QString* reason) const
     return false;
 }
 
-MSComm::OpenResult MSComm::open() {
+MSComm::OpenResult MSComm::open(Absent absent) {
     if (portOpen()) return {true, {}};
     if (m_opening) return {false, tr("%1 is still being opened").arg(PortNames::portName(m_commPort))};
     SerialLine::Settings settings;
     QString reason;
     if (!lineSettings(&settings, &reason)) return {false, reason};
     const QString path = devicePath();
+    if (absent == Absent::Skip && !PortNames::deviceThere(path))
+        return {false, tr("%1 is not there").arg(PortNames::portName(m_commPort))};
     // A remote line waits for its server here; whatever runs meanwhile finds the port not yet open.
     const QScopedValueRollback opening(m_opening, true);
     if (reopenHeld(path, settings, &reason)) {

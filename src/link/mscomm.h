@@ -39,7 +39,11 @@ public:
     void setInputLen(int length) { m_inputLen = length; }
     int inputLen() const { return m_inputLen; }
 
-    OpenResult open();
+    // What an open does when the port's device is not there: the system's own open tells why, or (a
+    // look for a lost port, twice a second) it gives up at once, before the serial layer takes a lock
+    // file for a device that is missing, or reads the port folder a second time.
+    enum class Absent { Tell, Skip };
+    OpenResult open(Absent absent = Absent::Tell);
     void close();
     bool portOpen() const { return m_line->isOpen() && !m_held && !m_opening; }
     // Closed for the program, but the device is still held for a moment (see m_held).

@@ -25,6 +25,9 @@ QString devicePath(int n);
 
 // Non-zero when the system has port n. The port is not opened.
 qint32 portExists(int n);
+// The same for a device path as devicePath gives it: a device the system has, or a remote port's address
+// (whether its server answers is for the open to find out).
+qint32 deviceThere(const QString& device);
 
 // The folder in which the entries are looked up: $XDG_CONFIG_HOME/veltaro/ports on Unix,
 // %APPDATA%\veltaro\ports on Windows.

@@ -72,12 +72,13 @@ QString systemDeviceName(const QString& given) {
     return match.hasMatch() ? match.captured(1).toUpper() : QString();
 }
 
+qint32 portExists(int n) { return deviceThere(devicePath(n)); }
+
 // The system knows a port that it lists, and one that can give its default configuration (the record
 // zero-filled and its size passed along; that call's result is returned unchanged). The name asked for is
 // the port's device: COMn itself, or the adapter that the numbering made port n. Under Wine that call
 // succeeds for COM1 to COM9 whether or not they are mapped, and fails from COM10 on: the list decides.
-qint32 portExists(int n) {
-    const QString device = devicePath(n);
+qint32 deviceThere(const QString& device) {
     if (device.isEmpty()) return 0;
     if (Rfc2217::parseUrl(device) || listed(device)) return 1;
     const QByteArray name = device.toLatin1();

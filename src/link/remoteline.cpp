@@ -1,9 +1,13 @@
 #include "remoteline.h"
 
+#include "tcpconnect.h"
+
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 // A serial server on the local network, or at the end of an ssh tunnel, takes a connection in
@@ -62,9 +66,7 @@ bool RemoteLine::open(const QString& path, const Settings& settings, QString* re
 bool RemoteLine::connectTo(const Rfc2217::Address& address, QString* reason) {
     m_decoder = Rfc2217::Decoder();
     m_data.clear();
-    m_socket.connectToHost(address.host, address.port);
-    const Wait wait =
-        waitFor([this] { return m_socket.state() == QAbstractSocket::ConnectedState; }, kConnectLimitMs);
+    const Wait wait = connectSocket(address);
     if (wait != Wait::Done) {
         *reason =
             wait == Wait::Failed
@@ -78,6 +80,39 @@ bool RemoteLine::connectTo(const Rfc2217::Address& address, QString* reason) {
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_socket.write(Rfc2217::greeting());
     return true;
+}
+
+// An address given as one is tried once with the system's own calls (tcpconnect.h); a host name, and
+// whatever those calls leave to Qt, goes through Qt's own connect.
+RemoteLine::Wait RemoteLine::connectSocket(const Rfc2217::Address& address) {
+    const QHostAddress host(address.host);
+    const TcpConnect::Started started = host.isNull() ? TcpConnect::Started{} : TcpConnect::start(host, address.port);
+    if (!started.failure.isEmpty()) {
+        m_failure = started.failure;
+        return Wait::Failed;
+    }
+    if (started.socket == TcpConnect::kNoSocket) {
+        m_socket.connectToHost(address.host, address.port);
+        return waitFor([this] { return m_socket.state() == QAbstractSocket::ConnectedState; }, kConnectLimitMs);
+    }
+    QSocketNotifier writable(started.socket, QSocketNotifier::Write);
+    std::optional<QString> outcome;
+    connect(&writable, &QSocketNotifier::activated, this, [&] {
+        writable.setEnabled(false);
+        outcome = TcpConnect::outcome(started.socket);
+        if (m_loop) m_loop->quit();
+    });
+    Wait wait = waitFor([&] { return outcome.has_value(); }, kConnectLimitMs);
+    writable.setEnabled(false);
+    if (wait == Wait::Done && !outcome->isEmpty()) {
+        m_failure = *outcome;
+        wait = Wait::Failed;
+    } else if (wait == Wait::Done && !m_socket.setSocketDescriptor(started.socket)) {
+        m_failure = m_socket.errorString();
+        wait = Wait::Failed;
+    }
+    if (wait != Wait::Done) TcpConnect::close(started.socket);
+    return wait;
 }
 
 bool RemoteLine::change(const Settings& settings, QString* reason) {

@@ -39,6 +39,7 @@ private:
     enum class Wait { Done, TimedOut, Failed };
     Wait waitFor(const std::function<bool()>& done, int limitMs);
     bool connectTo(const Rfc2217::Address& address, QString* reason);
+    Wait connectSocket(const Rfc2217::Address& address);
     bool sendSettings(const Settings& settings, bool all, QString* reason);
     bool answersOk(const Settings& settings, QString* reason) const;
     void readSocket();

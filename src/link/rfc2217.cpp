@@ -1,7 +1,5 @@
 #include "rfc2217.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QUrl>
 
 #include <algorithm>
@@ -9,8 +7,6 @@
 namespace Rfc2217 {
 
 namespace {
-// A port folder entry is one line; anything much larger is not one.
-constexpr qint64 kLargestEntry = 4096;
 // Our own subnegotiations are a few bytes; a server's longer ones are kept only this far.
 constexpr qsizetype kLongestSubnegotiation = 64;
 
@@ -185,14 +181,6 @@ std::optional<Address> parseUrl(const QString& text) {
         !(url.path().isEmpty() || url.path() == QLatin1String("/")) || url.hasQuery() || url.hasFragment())
         return std::nullopt;
     return Address{url.host(), quint16(url.port())};
-}
-
-QString urlInEntry(const QString& entryPath) {
-    const QFileInfo entry(entryPath);
-    if (entry.isSymLink() || !entry.isFile() || entry.size() > kLargestEntry) return {};
-    QFile file(entryPath);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return urlInEntryText(file.read(kLargestEntry));
 }
 
 QString urlInEntryText(const QByteArray& text) {

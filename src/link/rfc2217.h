@@ -85,10 +85,8 @@ struct Address {
     quint16 port = 0;
 };
 std::optional<Address> parseUrl(const QString& url);
-// The URL on the first line of a port folder entry that is a small regular file; empty for anything
-// else (a symbolic link names a device of this machine, as ever).
-QString urlInEntry(const QString& entryPath);
-// The same for the text of such an entry, as read from the file.
+// The URL on the first line of a port folder entry's text (a small regular file); empty when that line
+// holds none.
 QString urlInEntryText(const QByteArray& text);
 
 } // namespace Rfc2217

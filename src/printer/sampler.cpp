@@ -206,8 +206,6 @@ Result<quint8> Sampler::tickReply(const QByteArray& command) {
 void Sampler::lookForPort() {
     if (m_state != State::Waiting || m_looking) return;
     ++m_looks;
-    // A local port is there again when its device is; a remote one only a connection tells.
-    if (!m_link.PortExists(m_link.state().PrinterPort)) return;
     const QPointer<Sampler> self(this);
     m_looking = true;
     quint8 level = 0;
@@ -222,7 +220,8 @@ void Sampler::lookForPort() {
 
 // A reading at 57600, as a tick takes it.
 Sampler::Look Sampler::lookAtMonitorSpeed(quint8* level) {
-    if (!open().ok()) return Look::NoPort;
+    // A local port is there again when its device is; a remote one only a connection tells.
+    if (!m_link.OpenPrinterPort(MSComm::Absent::Skip)) return Look::NoPort;
     const Protocol::Commands commands = m_link.commands();
     m_link.SendCommand(m_sensor == Sensor::NearEnd ? commands.nearEndOptoLevel()
                                                    : commands.printerOptoLevel());

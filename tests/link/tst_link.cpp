@@ -216,13 +216,14 @@ private slots:
         QVERIFY(line->link.portFailureText(result.reason).contains("COM" + QString::number(port)));
     }
 
-    // COM3 served by ser2net: every byte both ways, 0xFF and NUL among them; a server that is not there,
+    // COM3 served by ser2net, at its address or its host's name: every byte both ways, 0xFF and NUL among them; a server that is not there,
     // one that takes no settings, and one that goes away under an open port (told once) or a held one.
     void remotePort_data() {
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("reason"); // of the open; empty: it opens
         QTest::newRow("ser2net") << "rfc2217" << QString();
         QTest::newRow("nothing listens") << "none" << "Connection refused";
+        QTest::newRow("a server by its name") << "rfc2217, by name" << QString();
         QTest::newRow("a plain TCP relay") << "tcp" << "does not accept speed changes";
         QTest::newRow("a server that never takes the connection") << "full" << "did not take the connection";
         QTest::newRow("server stopped under the open port") << "rfc2217, stopped" << QString();
@@ -240,7 +241,8 @@ private slots:
             VERIFY_SER2NET(ser2net->isListening());
         }
         const quint16 port = server == "full" ? full.port : Ser2Net::freePort();
-        const QString url = ser2net ? ser2net->url() : QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
+        QString url = ser2net ? ser2net->url() : QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
+        if (server.endsWith("by name")) url.replace("127.0.0.1", "localhost");
         line->folder.setRemote(3, url);
         QVERIFY(line->link.PortExists(3) && PortNames::devicePath(3) == url);
         QStringList lost;
