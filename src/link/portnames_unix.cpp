@@ -34,7 +34,8 @@ QString urlIn(const QByteArray& entry) {
 // A remote port's address, or the device an entry leads to: empty for a link that leads nowhere.
 QString targetOf(const QByteArray& entry) {
     if (QString url = urlIn(entry); !url.isEmpty()) return url;
-    const std::unique_ptr<char, decltype(&std::free)> device(::realpath(entry.constData(), nullptr), &std::free);
+    const std::unique_ptr<char, decltype(&std::free)> device(::realpath(entry.constData(), nullptr),
+                                                             &std::free);
     return device ? QFile::decodeName(device.get()) : QString();
 }
 } // namespace
@@ -60,7 +61,8 @@ std::map<int, QString> folderEntries() {
         if (std::strncmp(entry->d_name, "COM", 3) != 0) continue;
         bool ok = false;
         const int n = QByteArray(entry->d_name + 3).toInt(&ok);
-        if (ok && portName(n).toLatin1() == entry->d_name) entries[n] = targetOf(folder + '/' + entry->d_name);
+        if (ok && portName(n).toLatin1() == entry->d_name)
+            entries[n] = targetOf(folder + '/' + entry->d_name);
     }
     ::closedir(listing);
     return entries;
@@ -72,7 +74,9 @@ QString systemDeviceName(const QString& given) {
     return resolved.isEmpty() ? QDir::cleanPath(given) : resolved;
 }
 
-qint32 portExists(int n) { return deviceThere(devicePath(n)); }
+qint32 portExists(int n) {
+    return deviceThere(devicePath(n));
+}
 
 qint32 deviceThere(const QString& path) {
     if (path.isEmpty())

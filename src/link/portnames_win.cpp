@@ -72,7 +72,9 @@ QString systemDeviceName(const QString& given) {
     return match.hasMatch() ? match.captured(1).toUpper() : QString();
 }
 
-qint32 portExists(int n) { return deviceThere(devicePath(n)); }
+qint32 portExists(int n) {
+    return deviceThere(devicePath(n));
+}
 
 // The system knows a port that it lists, and one that can give its default configuration (the record
 // zero-filled and its size passed along; that call's result is returned unchanged). The name asked for is

@@ -86,14 +86,16 @@ bool RemoteLine::connectTo(const Rfc2217::Address& address, QString* reason) {
 // whatever those calls leave to Qt, goes through Qt's own connect.
 RemoteLine::Wait RemoteLine::connectSocket(const Rfc2217::Address& address) {
     const QHostAddress host(address.host);
-    const TcpConnect::Started started = host.isNull() ? TcpConnect::Started{} : TcpConnect::start(host, address.port);
+    const TcpConnect::Started started =
+        host.isNull() ? TcpConnect::Started{} : TcpConnect::start(host, address.port);
     if (!started.failure.isEmpty()) {
         m_failure = started.failure;
         return Wait::Failed;
     }
     if (started.socket == TcpConnect::kNoSocket) {
         m_socket.connectToHost(address.host, address.port);
-        return waitFor([this] { return m_socket.state() == QAbstractSocket::ConnectedState; }, kConnectLimitMs);
+        return waitFor([this] { return m_socket.state() == QAbstractSocket::ConnectedState; },
+                       kConnectLimitMs);
     }
     QSocketNotifier writable(started.socket, QSocketNotifier::Write);
     std::optional<QString> outcome;

@@ -14,10 +14,14 @@ namespace {
 // In the words Qt's own sockets use for the failures a technician meets, the system's for the others.
 QString words(int error) {
     switch (error) {
-    case ECONNREFUSED: return QCoreApplication::translate("QNativeSocketEngine", "Connection refused");
-    case EHOSTUNREACH: return QCoreApplication::translate("QNativeSocketEngine", "Host unreachable");
-    case ENETUNREACH: return QCoreApplication::translate("QNativeSocketEngine", "Network unreachable");
-    default: return qt_error_string(error);
+    case ECONNREFUSED:
+        return QCoreApplication::translate("QNativeSocketEngine", "Connection refused");
+    case EHOSTUNREACH:
+        return QCoreApplication::translate("QNativeSocketEngine", "Host unreachable");
+    case ENETUNREACH:
+        return QCoreApplication::translate("QNativeSocketEngine", "Network unreachable");
+    default:
+        return qt_error_string(error);
     }
 }
 } // namespace
@@ -25,7 +29,7 @@ QString words(int error) {
 namespace TcpConnect {
 
 Started start(const QHostAddress& address, quint16 port) {
-    sockaddr_storage storage {};
+    sockaddr_storage storage{};
     socklen_t length = 0;
     if (address.protocol() == QAbstractSocket::IPv4Protocol) {
         auto* in = reinterpret_cast<sockaddr_in*>(&storage);

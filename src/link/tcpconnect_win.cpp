@@ -4,9 +4,13 @@
 // rules for a connect in progress.
 namespace TcpConnect {
 
-Started start(const QHostAddress&, quint16) { return {}; }
+Started start(const QHostAddress&, quint16) {
+    return {};
+}
 
-QString outcome(Socket) { return {}; }
+QString outcome(Socket) {
+    return {};
+}
 
 void close(Socket) {}
 

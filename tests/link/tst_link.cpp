@@ -216,8 +216,9 @@ private slots:
         QVERIFY(line->link.portFailureText(result.reason).contains("COM" + QString::number(port)));
     }
 
-    // COM3 served by ser2net, at its address or its host's name: every byte both ways, 0xFF and NUL among them; a server that is not there,
-    // one that takes no settings, and one that goes away under an open port (told once) or a held one.
+    // COM3 served by ser2net, at its address or its host's name: every byte both ways, 0xFF and NUL among
+    // them; a server that is not there, one that takes no settings, and one that goes away under an open port
+    // (told once) or a held one.
     void remotePort_data() {
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("reason"); // of the open; empty: it opens
