@@ -22,6 +22,8 @@ public:
 
     // Standard output is a terminal (a live bar) rather than a file or a pipe (one line per sample).
     static bool outputIsTerminal();
+    // Standard error is a terminal: progress that rewrites its own line is read there, not logged.
+    static bool errorIsTerminal();
 };
 
 } // namespace Cli

@@ -40,5 +40,6 @@ Console::Console(QCoreApplication& app, Session& session) {
 Console::~Console() = default;
 
 bool Console::outputIsTerminal() { return ::isatty(STDOUT_FILENO); }
+bool Console::errorIsTerminal() { return ::isatty(STDERR_FILENO); }
 
 } // namespace Cli

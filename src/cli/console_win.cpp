@@ -50,5 +50,6 @@ Console::~Console() {
 }
 
 bool Console::outputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+bool Console::errorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 } // namespace Cli

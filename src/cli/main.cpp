@@ -1,5 +1,6 @@
 // veltaro-cli: the command line. Every command checks all its words before anything goes out on the
 // line: a wrong word ends with a usage line and exit status 64, the printer having heard nothing.
+#include "check.h"
 #include "commands.h"
 #include "console.h"
 #include "headless.h"
@@ -21,12 +22,14 @@ using namespace Cli;
 namespace {
 
 const QString kUsageLine = QStringLiteral(
-    "usage: veltaro-cli ports|detect|params|mode|calibrate|monitor [options]   (veltaro-cli --help)");
+    "usage: veltaro-cli ports|detect|check|params|mode|calibrate|monitor [options]   (veltaro-cli --help)");
 
 const QString kOverview = QStringLiteral(
     "veltaro-cli: find, calibrate and monitor a receipt printer on a serial line.\n\n"
     "  veltaro-cli ports     [--json]\n"
     "  veltaro-cli detect    [LINK] [--json]\n"
+    "  veltaro-cli check     [LINK] [--port P]... [--ports-from FILE] [--jobs N] [--timeout SECONDS] [--json]\n"
+    "                        [--prometheus FILE]\n"
     "  veltaro-cli params    [LINK] [--json] [--record FILE.png|FILE.pdf]\n"
     "  veltaro-cli mode      [reflective|transmissive] [LINK]\n"
     "  veltaro-cli calibrate printer|neop [LINK] [--timeout SECONDS]\n"
@@ -42,7 +45,9 @@ const QString kOverview = QStringLiteral(
     "page (chart, printer, sensor, parameters, time), .csv the samples. Drawn without a display.\n\n"
     "Exit status: 0 done; 1 no printer found or no answer, or the record not written; 2 printer in its\n"
     "firmware loader; 3 the port cannot be used; 4 a precondition refused (paper present, extension\n"
-    "absent); 64 wrong usage (a record's suffix included); 130 interrupted.\n\n"
+    "absent); 64 wrong usage (a record's suffix included); 130 interrupted. check of several ports: 0 when\n"
+    "every printer answered the whole check (paper out and near end are results), else 1; each result\n"
+    "carries its own port's status.\n\n"
     "veltaro-cli COMMAND --help tells more about a command.\n");
 
 struct Command {
@@ -55,6 +60,27 @@ struct Command {
     QList<QCommandLineOption> options;
 };
 
+QList<QCommandLineOption> checkOptions() {
+    QCommandLineOption one(QStringLiteral("one"), QStringLiteral("Checks the one port here (what each check runs)."));
+    one.setFlags(QCommandLineOption::HiddenFromHelp);
+    return {
+        {QStringLiteral("json"), QStringLiteral("One JSON object a line, one per port, as each check ends.")},
+        {QStringLiteral("ports-from"),
+         QStringLiteral("Checks the ports in FILE: one a line (COMn, a device, rfc2217://HOST:PORT), a label after "
+                        "white space, # comments. --port may also be given many times."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("jobs"), QStringLiteral("Checks at most N ports at a time (64)."), QStringLiteral("N"),
+         QStringLiteral("64")},
+        {QStringLiteral("timeout"), QStringLiteral("Cuts a port's check off after SECONDS (30)."),
+         QStringLiteral("SECONDS"), QStringLiteral("30")},
+        {QStringLiteral("prometheus"),
+         QStringLiteral("Also writes the results to FILE in Prometheus' text format (node_exporter's textfile "
+                        "collector), replacing it at once."),
+         QStringLiteral("FILE")},
+        one,
+    };
+}
+
 const QList<Command>& commands() {
     static const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("One JSON object on standard output."));
     static const QCommandLineOption record(QStringLiteral("record"),
@@ -64,6 +90,10 @@ const QList<Command>& commands() {
         {"ports", "Lists COM1..COM6 and the device each one leads to.", {}, {}, false, false, {json}},
         {"detect", "Finds the printer: its port, speed, flow control and name. With LINK: the probe on that link.",
          {}, {}, false, true, {json}},
+        {"check",
+         "Checks printers without changing them: found or why not, paper, near end, sensor levels. Many ports "
+         "are checked at once.",
+         {}, {}, false, true, checkOptions()},
         {"params", "Reads the printer sensor's stored parameters (type, levels, thresholds).", {}, {}, false, true,
          {json, record}},
         {"mode", "Reads the printer sensor's mode, or writes the one given.", "mode", {"reflective", "transmissive"},
@@ -202,6 +232,7 @@ int run(const Command& command, const QCommandLineParser& parser, Session& sessi
     if (command.argumentRequired && argument.isEmpty()) usage(command.name + QStringLiteral(" needs ") + command.argument);
     if (!argument.isEmpty() && !command.choices.contains(argument))
         usage(command.argument + QStringLiteral(" is one of ") + command.choices.join(QLatin1Char(' ')));
+    if (command.name == QLatin1String("check")) return check(parser, session);
     const LinkChoice link = command.link ? linkChoice(parser) : LinkChoice{};
     const QString record = recordFile(command, parser);
     if (link.named != 0)

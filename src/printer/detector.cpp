@@ -100,7 +100,7 @@ Detector::Detection Detector::search() {
     if (loader == Outcome::Cancelled) return giveUp();
 
     // Once a printer is found the remaining ports are only looked up; nothing is sent to them.
-    for (qint16 n = kFirstPort; n <= kLastPort; ++n) {
+    for (const qint16 n : searchedPorts()) {
         if (!m_link.PortExists(n)) continue;
         for (const QString& speed : scanSpeeds()) {
             if (state().PrinterFound) break;
@@ -127,8 +127,15 @@ Detector::Detection Detector::search() {
     return result;
 }
 
+QList<qint16> Detector::searchedPorts() const {
+    if (m_onlyPort != 0) return {m_onlyPort};
+    QList<qint16> all;
+    for (qint16 n = kFirstPort; n <= kLastPort; ++n) all << n;
+    return all;
+}
+
 bool Detector::wakeUpPorts() {
-    for (qint16 n = kFirstPort; n <= kLastPort; ++n) {
+    for (const qint16 n : searchedPorts()) {
         // Closing a port lets timers run, and with them whatever ends the program or leaves the page.
         if (stopRequested()) return false;
         // A port that cannot be opened (held by another program) is left alone.
@@ -140,7 +147,7 @@ bool Detector::wakeUpPorts() {
 }
 
 Outcome Detector::checkFirmwareLoader() {
-    for (qint16 n = kFirstPort; n <= kLastPort; ++n) {
+    for (const qint16 n : searchedPorts()) {
         if (stopRequested()) return Outcome::Cancelled;
         if (!m_link.PortExists(n)) continue;
         emit progress(QStringLiteral("Attempting to contact printer in BIOS mode on COM") + portDigit(n));

@@ -3,6 +3,7 @@
 #include "outcome.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -47,6 +48,9 @@ public:
     explicit Detector(Link& link, QObject* parent = nullptr);
 
     void setAnnounce(Announce announce) { m_announce = std::move(announce); }
+    // The search wakes, asks and scans only this port, leaving the other five alone (a check of one port
+    // beside checks of others); 0 puts all six back.
+    void searchOnly(qint16 port) { m_onlyPort = port; }
 
     // Done: found, and the link settings (PrinterPort, PrinterSpeed, PrinterHandshake) are the
     // printer's. NoAnswer: nothing found. FirmwareLoader: the printer must be flashed. Cancelled.
@@ -79,6 +83,7 @@ private:
 
     bool wakeUpPorts();
     Outcome checkFirmwareLoader();
+    QList<qint16> searchedPorts() const;
     Presence testPresence(qint16 port, const QString& speed);
     Detection probeOnce(qint16 port, const QString& speed, qint16 handshake);
 
@@ -86,6 +91,7 @@ private:
     Announce m_announce;
     bool m_stopRequested = false;
     bool m_running = false;
+    qint16 m_onlyPort = 0;
 };
 
 // The port as the status texts write it: the one digit after "COM".
