@@ -1,0 +1,358 @@
+// veltaro-cli check as an estate meets it: printers in every state on pseudo-terminals and behind a real
+// ser2net, judged by the results, the exit status and what each printer heard; the results read by the
+// real programs that watch estates (promtool, node_exporter, ansible-playbook).
+#include "link/mscomm.h"
+#include "simulatedprinter.h"
+#include "support/ptypair.h"
+#include "support/ser2net.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+constexpr int kPort = 3;
+
+bool serveUntil(const std::function<bool()>& done, int ms) {
+    const QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return done();
+}
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    QList<QJsonObject> lines() const {
+        QList<QJsonObject> list;
+        for (const QString& line : out.split('\n', Qt::SkipEmptyParts))
+            list << QJsonDocument::fromJson(line.toUtf8()).object();
+        return list;
+    }
+};
+
+// A program while this process serves the printers: the tool itself, or a real part of an estate.
+Run run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment = {}) {
+    QProcess process;
+    if (!environment.isEmpty()) process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForStarted()) return {};
+    if (!serveUntil([&] { return process.state() == QProcess::NotRunning; }, 120000)) return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The commands that change a printer: mode, mode store, speed switch, the two calibrations.
+QStringList writingCommandsHeard(const Sim::SimulatedPrinter& printer) {
+    static const QList<QByteArray> writing{"\x1bo", "\x1bs", "\x1d" "B", "\x1dO", "\x1bnc"};
+    QStringList heard;
+    for (const Sim::TranscriptEntry& e : printer.transcript())
+        for (const QByteArray& command : writing)
+            if (e.bytes.startsWith(command)) heard << QString::fromLatin1(e.bytes.toHex(' '));
+    return heard;
+}
+
+#define REQUIRE_PROGRAM(name)                                                                                \
+    if (QStandardPaths::findExecutable(name).isEmpty()) QSKIP(name " is not installed (scripts/setup)")
+} // namespace
+
+class TestCheck : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestPortFolder> m_ports;
+    QTemporaryDir m_farSide; // the printers' own entries, out of the tool's sight
+    std::vector<std::unique_ptr<Sim::SimulatedPrinter>> m_printers;
+    std::vector<std::unique_ptr<Ser2Net>> m_servers;
+
+    // A printer the tool reaches by its device (or, remote, by its ser2net's address): the word for --port.
+    QString printer(const Sim::PrinterConfig& config, bool remote = false) {
+        auto& p = m_printers.emplace_back(std::make_unique<Sim::SimulatedPrinter>(config));
+        p->attach(m_farSide.path(), int(m_printers.size()));
+        if (!remote) return p->devicePath();
+        auto& server = m_servers.emplace_back(std::make_unique<Ser2Net>(p->devicePath()));
+        return server->isListening() ? server->url() : QString();
+    }
+    Run check(const QStringList& arguments) { return run(QStringLiteral(VELTARO_CLI), QStringList{"check"} + arguments); }
+    QStringList writingHeard() const {
+        QStringList heard;
+        for (const auto& p : m_printers) heard += writingCommandsHeard(*p);
+        return heard;
+    }
+    // Two printers, one of them behind ser2net, checked into a Prometheus file.
+    QString exposition(const QString& path) {
+        const QString local = printer({.paperPresent = true, .nearEnd = true});
+        const QString remote = printer({.speed = 19200, .paperPresent = true}, true);
+        if (remote.isEmpty()) return {};
+        const Run r = check({"--port", local, "--port", remote, "--prometheus", path});
+        if (r.exitCode != 0) qWarning() << r.out << r.err;
+        QFile file(path);
+        return r.exitCode == 0 && file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+private slots:
+    void init() {
+        m_ports = std::make_unique<TestPortFolder>();
+        for (int n = 1; n <= 6; ++n) m_ports->setPort(n, QStringLiteral("/nonexistent/tty%1").arg(n));
+    }
+    void cleanup() {
+        m_servers.clear();
+        m_printers.clear();
+    }
+
+    // One port in each state: its object, its exit status, and nothing heard that changes the printer.
+    void onePort_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QJsonValue>("paper");
+        QTest::addColumn<QJsonValue>("nearEnd");
+        QTest::newRow("healthy") << "paper" << 0 << "" << QJsonValue(true) << QJsonValue(false);
+        QTest::newRow("healthy, probed on its link") << "paper, link" << 0 << "" << QJsonValue(true) << QJsonValue(false);
+        QTest::newRow("healthy through ser2net") << "paper, remote" << 0 << "" << QJsonValue(true) << QJsonValue(false);
+        QTest::newRow("paper out") << "" << 0 << "" << QJsonValue(false) << QJsonValue(false);
+        QTest::newRow("near end") << "paper, near end" << 0 << "" << QJsonValue(true) << QJsonValue(true);
+        QTest::newRow("extension absent") << "paper, no extension" << 0 << "" << QJsonValue(true) << QJsonValue();
+        QTest::newRow("firmware loader") << "loader" << 2 << "firmware loader" << QJsonValue() << QJsonValue();
+        QTest::newRow("silent") << "silent" << 1 << "no answer" << QJsonValue() << QJsonValue();
+        QTest::newRow("busy port") << "busy" << 3 << "port busy" << QJsonValue() << QJsonValue();
+        QTest::newRow("missing device") << "missing" << 3 << "port missing" << QJsonValue() << QJsonValue();
+    }
+    void onePort() {
+        QFETCH(QString, setup);
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        QFETCH(QJsonValue, paper);
+        QFETCH(QJsonValue, nearEnd);
+        Sim::PrinterConfig config{.speed = 4800,
+                                  .loaderMode = setup == "loader",
+                                  .extensionFitted = !setup.contains("no extension"),
+                                  .paperPresent = setup.startsWith("paper"),
+                                  .optoParams = {1, 25, 60, 200, 120, 150},
+                                  .nearEnd = setup.contains("near end")};
+        QString port = setup == "missing" ? QStringLiteral("/dev/veltaro-none") : printer(config, setup.contains("remote"));
+        if (setup.contains("remote") && port.isEmpty()) QSKIP(Ser2Net::missing());
+        if (setup == "silent") m_printers.back()->setFaults({.silent = true});
+        MSComm other; // another program holds the port, as a terminal program would
+        if (setup == "busy") {
+            m_ports->setPort(kPort, port);
+            port = QString::number(kPort);
+            other.setCommPort(kPort);
+            QVERIFY(other.open());
+        }
+        QStringList arguments{"--port", port, "--json"};
+        if (setup.contains("link")) arguments << "--speed" << "4800" << "--flow" << "xon-xoff";
+        const Run r = check(arguments);
+        QCOMPARE(r.exitCode, status);
+        QCOMPARE(r.lines().size(), 1);
+        const QJsonObject o = r.lines().first();
+        QCOMPARE(o.value("status").toInt(), status);
+        QCOMPARE(o.value("port").toString(), port);
+        QCOMPARE(o.value("reason").toString(), reason);
+        const auto orNull = [](const QJsonValue& v) { return v.isUndefined() ? QJsonValue() : v; };
+        QCOMPARE(orNull(o.value("paper")), paper);
+        QCOMPARE(orNull(o.value("near_end")), nearEnd);
+        if (status == 0) {
+            QCOMPARE(o.value("found").toBool(), true);
+            QCOMPARE(o.value("name").toString(), QString("SIM-80 Receipt"));
+            QCOMPARE(o.value("speed").toInt(), 4800);
+            QCOMPARE(o.value("flow").toString(), QString("xon-xoff"));
+            QCOMPARE(o.value("extension").toBool(), config.extensionFitted);
+            QCOMPARE(o.value("sensor_mode").toString(), QString("transmissive"));
+            QCOMPARE(o.value("levels").toObject(), (QJsonObject{{"black", 25}, {"mark", 60}, {"paper", 200}}));
+            QCOMPARE(o.value("thresholds").toObject(), (QJsonObject{{"paper", 120}, {"mark", 150}}));
+        } else {
+            QVERIFY2(!o.value("message").toString().isEmpty(), qPrintable(r.out));
+        }
+        QVERIFY(o.value("seconds").toDouble() > 0);
+        QCOMPARE(writingHeard(), QStringList());
+        if (status == 0) QCOMPARE(m_printers.back()->model().speed(), 4800);
+    }
+
+    // Several ports at once, local and through ser2net: every result whatever order they end in, one that
+    // hangs after giving its name cut at its time limit (its own silence limit would end it later, whole
+    // in its own way), the others whole; the table without --json.
+    void manyPorts_data() {
+        QTest::addColumn<bool>("json");
+        QTest::newRow("JSON lines") << true;
+        QTest::newRow("table") << false;
+    }
+    void manyPorts() {
+        QFETCH(bool, json);
+        const QString healthy = printer({.paperPresent = true});
+        const QString nearEnd = printer({.paperPresent = true, .nearEnd = true}, true);
+        if (nearEnd.isEmpty()) QSKIP(Ser2Net::missing());
+        const QString hanging = printer({.paperPresent = true});
+        m_printers.back()->setFaults({.silentFrom = "\x1bnp"});
+        QTemporaryDir dir;
+        QFile list(dir.filePath("ports"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write(("# the estate\n" + hanging + "  till 7 (hangs)\n\n" + nearEnd + "\ttill 2\n").toUtf8());
+        list.close();
+        QStringList arguments{"--port", healthy, "--ports-from", list.fileName(), "--timeout", "2", "--speed",
+                              "9600", "--flow", "xon-xoff"};
+        if (json) arguments << "--json";
+        const Run r = check(arguments);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(writingHeard(), QStringList());
+        if (!json) {
+            const QStringList rows = r.out.split('\n', Qt::SkipEmptyParts);
+            QCOMPARE(rows.size(), 4);
+            QVERIFY2(rows[0].startsWith("PORT") && rows[1].startsWith(healthy) && rows[1].contains(" ok ") &&
+                         rows[2].contains("till 7 (hangs)  timed out") && QRegularExpression("till 2 +near end").match(rows[3]).hasMatch(),
+                     qPrintable(r.out));
+            return;
+        }
+        QMap<QString, QJsonObject> byPort;
+        for (const QJsonObject& o : r.lines()) byPort.insert(o.value("port").toString(), o);
+        QCOMPARE(byPort.size(), 3);
+        QCOMPARE(byPort[healthy].value("status").toInt(), 0);
+        QCOMPARE(byPort[healthy].value("near_end").toBool(), false);
+        QCOMPARE(byPort[nearEnd].value("near_end").toBool(), true);
+        QCOMPARE(byPort[nearEnd].value("label").toString(), QString("till 2"));
+        QCOMPARE(byPort[nearEnd].value("status").toInt(), 0);
+        QCOMPARE(byPort[hanging].value("reason").toString(), QString("timed out"));
+        QCOMPARE(byPort[hanging].value("label").toString(), QString("till 7 (hangs)"));
+        QCOMPARE(byPort[hanging].value("status").toInt(), 1);
+        // The hanging port ends last: its line is the last one written.
+        QCOMPARE(r.lines().last().value("port").toString(), hanging);
+    }
+
+    // Every word is checked before any port is: the run ends with status 64 and nothing was sent.
+    void wrongWords_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("a ports file line that is no port")
+            << "COM3 till 1\n# spare\nrfc2217://127.0.0.1 till 2\n" << QStringList{} << "line 3: rfc2217://127.0.0.1:";
+        QTest::newRow("a ports file that is not there") << "" << QStringList{} << "ports:";
+        QTest::newRow("no jobs") << "1\n" << QStringList{"--jobs", "0"} << "--jobs takes";
+        QTest::newRow("a speed without its flow") << "1\n" << QStringList{"--speed", "9600"} << "go together";
+    }
+    void wrongWords() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, told);
+        const QString device = printer({});
+        QTemporaryDir dir;
+        QFile list(dir.filePath("ports"));
+        if (!file.isEmpty()) {
+            QVERIFY(list.open(QIODevice::WriteOnly));
+            list.write(file.replace("COM3", device).toUtf8());
+            list.close();
+        }
+        const Run r = check(QStringList{"--ports-from", list.fileName()} + arguments);
+        QCOMPARE(r.exitCode, 64);
+        QVERIFY2(r.err.contains(told) && r.err.contains("usage: veltaro-cli check"), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+        QVERIFY(m_printers.back()->transcript().isEmpty());
+    }
+
+    // The file passes promtool's own check, and a real node_exporter started on a free loopback port serves
+    // its values.
+    void prometheusFile() {
+        REQUIRE_PROGRAM("promtool");
+        const QString exporter = QStandardPaths::findExecutable("prometheus-node-exporter");
+        if (exporter.isEmpty()) QSKIP("prometheus-node-exporter is not installed (scripts/setup)");
+        QTemporaryDir dir;
+        const QString text = exposition(dir.filePath("veltaro.prom"));
+        QVERIFY(!text.isEmpty());
+        QProcess promtool;
+        promtool.setStandardInputFile(dir.filePath("veltaro.prom"));
+        promtool.start("promtool", {"check", "metrics"});
+        QVERIFY(promtool.waitForFinished(30000));
+        QVERIFY2(promtool.exitCode() == 0, promtool.readAllStandardError() + promtool.readAllStandardOutput());
+
+        const quint16 port = Ser2Net::freePort();
+        QProcess node;
+        node.start(exporter, {QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port),
+                              "--collector.disable-defaults", "--collector.textfile",
+                              "--collector.textfile.directory=" + dir.path()});
+        QVERIFY(node.waitForStarted());
+        QNetworkAccessManager network;
+        QString served;
+        QVERIFY(serveUntil(
+            [&] {
+                std::unique_ptr<QNetworkReply> reply(
+                    network.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/metrics").arg(port)))));
+                serveUntil([&] { return reply->isFinished(); }, 5000);
+                served = QString::fromUtf8(reply->readAll());
+                return served.contains("veltaro_");
+            },
+            20000));
+        node.terminate();
+        node.waitForFinished(5000);
+        const QString local = QRegularExpression::escape(m_printers.front()->devicePath());
+        const QString remote = QRegularExpression::escape(m_servers.front()->url());
+        for (const QString& expected :
+             {QStringLiteral("^veltaro_near_end\\{[^}]*name=\"SIM-80 Receipt\",port=\"%1\"\\} 1$"),
+              QStringLiteral("^veltaro_speed_bauds\\{device=\"%2\",[^}]*port=\"%2\"\\} 19200$"),
+              QStringLiteral("^veltaro_sensor_threshold\\{[^}]*level=\"paper\",[^}]*port=\"%1\"\\} 115$"),
+              QStringLiteral("^veltaro_check_success\\{[^}]*port=\"%2\"\\} 1$")})
+            QVERIFY2(QRegularExpression(QString(expected).replace("%1", local).replace("%2", remote),
+                                        QRegularExpression::MultilineOption)
+                         .match(served)
+                         .hasMatch(),
+                     qPrintable(expected + "\n" + served));
+        QVERIFY(served.contains("\nnode_textfile_scrape_error 0\n"));
+    }
+
+    // The playbook with the real ansible-playbook on three hosts (each its own printer: healthy, near end,
+    // gone): one report with all three, no change, no failed host.
+    void ansiblePlaybook() {
+        REQUIRE_PROGRAM("ansible-playbook");
+        QTemporaryDir dir;
+        const QStringList ports{printer({.paperPresent = true}), printer({.paperPresent = true, .nearEnd = true}),
+                                "/dev/veltaro-gone"};
+        QFile inventory(dir.filePath("inventory.yml"));
+        QVERIFY(inventory.open(QIODevice::WriteOnly));
+        QString hosts = "all:\n  hosts:\n";
+        for (int i = 0; i < 3; ++i)
+            hosts += QStringLiteral("    till-%1:\n      ansible_connection: local\n      veltaro_cli: %2\n"
+                                    "      veltaro_ports: ['%3']\n")
+                         .arg(i + 1)
+                         .arg(VELTARO_CLI, ports[i]);
+        inventory.write(hosts.toUtf8());
+        inventory.close();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", dir.path()); // ansible's own temporary files
+        environment.insert("ANSIBLE_NOCOLOR", "1");
+        const Run r = run("ansible-playbook",
+                          {"-i", inventory.fileName(), VELTARO_SOURCE_DIR "/contrib/ansible/printer-check.yml", "-e",
+                           "report_dir=" + dir.path()},
+                          environment);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY2(QRegularExpression(QStringLiteral("till-%1 +: ok=\\d+ +changed=0 +unreachable=0 +failed=0").arg(i))
+                         .match(r.out)
+                         .hasMatch(),
+                     qPrintable(r.out));
+        QFile json(dir.filePath("printers.json"));
+        QVERIFY(json.open(QIODevice::ReadOnly));
+        QMap<QString, QJsonObject> byHost;
+        for (const QJsonValue& v : QJsonDocument::fromJson(json.readAll()).array())
+            byHost.insert(v.toObject().value("host").toString(), v.toObject());
+        QCOMPARE(byHost.keys(), (QStringList{"till-1", "till-2", "till-3"}));
+        QCOMPARE(byHost["till-1"].value("near_end"), QJsonValue(false));
+        QCOMPARE(byHost["till-2"].value("near_end"), QJsonValue(true));
+        QCOMPARE(byHost["till-3"].value("reason").toString(), QString("port missing"));
+        QFile csv(dir.filePath("printers.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QStringList rows = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 4);
+        QVERIFY2(rows[0].startsWith("host,port,label,device,found,reason,name,speed"), qPrintable(rows[0]));
+        QVERIFY2(rows.filter(QRegularExpression("^till-2,.*,true,true,true,reflective,")).size() == 1,
+                 qPrintable(rows.join('\n')));
+        QCOMPARE(rows.filter(QRegularExpression("^till-3,/dev/veltaro-gone,,.*,false,port missing,")).size(), 1);
+        QCOMPARE(writingHeard(), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCheck)
+#include "tst_check.moc"
