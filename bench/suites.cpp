@@ -3,6 +3,7 @@
 #include "benchkit.h"
 #include "clifigures.h"
 #include "detectionfigures.h"
+#include "estatefigures.h"
 #include "monitorfigures.h"
 #include "reconnectfigures.h"
 #include "remotefigures.h"
@@ -36,6 +37,10 @@ const std::vector<Suite>& suites() {
         {QStringLiteral("remote"),
          QStringLiteral("search, probe and monitor with the printers behind ser2net on loopback (RFC 2217)"),
          &RemoteFigures::run},
+        {QStringLiteral("estate"),
+         QStringLiteral("veltaro-cli check of 64 printers at once, remote and local, against the slowest alone "
+                        "(only when named: the ports one after another take minutes)"),
+         &EstateFigures::run, false},
         {QStringLiteral("windows"),
          QStringLiteral(
              "veltaro-cli.exe under Wine: detect's search, monitor --csv sampling (only when named)"),

@@ -48,7 +48,8 @@ Verdict verdictOf(const Printer::Status& status, const QString& silentText, bool
     case Printer::Outcome::PortProblem:
         return {QStringLiteral("port unusable"), status.problem, kPortUnusable};
     default:
-        return {found ? QStringLiteral("stopped answering") : QStringLiteral("no answer"), silentText, kNoPrinter};
+        return {found ? QStringLiteral("stopped answering") : QStringLiteral("no answer"), silentText,
+                kNoPrinter};
     }
 }
 
@@ -75,9 +76,12 @@ QJsonObject levelsOf(const OptoParameterBlock& b) {
 
 // The questions after the printer was found, each with a limit on its silence. Fills `object`.
 Verdict readHealth(Session& session, QJsonObject& object) {
-    const auto limited = [&](auto read) { return session.withReplyLimit<decltype(read())>(kReplyLimitMs, read); };
+    const auto limited = [&](auto read) {
+        return session.withReplyLimit<decltype(read())>(kReplyLimitMs, read);
+    };
     Link& link = session.link();
-    const QString silent = QStringLiteral("The printer does not answer at %1 bauds.").arg(session.state().PrinterSpeed);
+    const QString silent =
+        QStringLiteral("The printer does not answer at %1 bauds.").arg(session.state().PrinterSpeed);
     const auto paper = limited([&] { return Printer::HealthCheck::paperPresent(link); });
     if (!paper.ok()) return verdictOf(paper, silent, true);
     object.insert("paper", paper.value);
@@ -99,7 +103,8 @@ Verdict readHealth(Session& session, QJsonObject& object) {
     return {};
 }
 
-Printer::Detector::Detection detection(Session& session, qint16 port, const QString& speed, const QString& flow) {
+Printer::Detector::Detection detection(Session& session, qint16 port, const QString& speed,
+                                       const QString& flow) {
     Printer::Detector detector(session.link());
     if (!speed.isEmpty())
         return detector.probe(port, speed,
@@ -130,7 +135,8 @@ int checkOne(Session& session, const QString& given, const QString& speed, const
         }
     }
     if (session.interrupted()) verdict = {QStringLiteral("interrupted"), {}, kInterrupted};
-    object.insert("reason", verdict.reason.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(verdict.reason));
+    object.insert("reason",
+                  verdict.reason.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(verdict.reason));
     if (!verdict.message.isEmpty()) object.insert("message", verdict.message);
     object.insert("status", verdict.status);
     printOut(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));

@@ -19,8 +19,9 @@ QString portProblem(const QString& port) {
                    : QStringLiteral("a port number is 1 to 6");
     if (port.contains(QLatin1String("://")))
         return Rfc2217::parseUrl(port) ? QString() : QStringLiteral("an address is rfc2217://HOST:PORT");
-    return PortNames::systemDeviceName(port).isEmpty() ? QStringLiteral("not a serial device as this system names one")
-                                                       : QString();
+    return PortNames::systemDeviceName(port).isEmpty()
+               ? QStringLiteral("not a serial device as this system names one")
+               : QString();
 }
 
 PortsFile readPortsFile(const QString& path) {
@@ -63,22 +64,26 @@ QString yesNo(const QJsonValue& value) {
 } // namespace
 
 QString checkTable(const QList<QJsonObject>& results) {
-    QList<QStringList> rows{{"PORT", "LABEL", "STATE", "NAME", "SPEED", "FLOW", "PAPER", "NEAR END", "SECONDS",
-                             "STATUS"}};
+    QList<QStringList> rows{
+        {"PORT", "LABEL", "STATE", "NAME", "SPEED", "FLOW", "PAPER", "NEAR END", "SECONDS", "STATUS"}};
     for (const QJsonObject& r : results) {
         const int speed = r.value("speed").toInt();
-        rows.append({r.value("port").toString(), r.value("label").toString(), stateOf(r), r.value("name").toString(),
-                     speed ? QString::number(speed) : QString(), r.value("flow").toString(), yesNo(r.value("paper")),
+        rows.append({r.value("port").toString(), r.value("label").toString(), stateOf(r),
+                     r.value("name").toString(), speed ? QString::number(speed) : QString(),
+                     r.value("flow").toString(), yesNo(r.value("paper")),
                      r.value("extension").toBool() ? yesNo(r.value("near_end")) : yesNo(r.value("extension")),
-                     QString::number(r.value("seconds").toDouble(), 'f', 1), QString::number(r.value("status").toInt())});
+                     QString::number(r.value("seconds").toDouble(), 'f', 1),
+                     QString::number(r.value("status").toInt())});
     }
     QList<qsizetype> widths(rows.first().size(), 0);
     for (const QStringList& row : rows)
-        for (qsizetype c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+        for (qsizetype c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], row[c].size());
     QString text;
     for (const QStringList& row : rows) {
         QString line;
-        for (qsizetype c = 0; c < row.size(); ++c) line += row[c].leftJustified(widths[c] + 2);
+        for (qsizetype c = 0; c < row.size(); ++c)
+            line += row[c].leftJustified(widths[c] + 2);
         text += line.trimmed() + QLatin1Char('\n');
     }
     return text;
@@ -111,20 +116,25 @@ QList<std::pair<QString, double>> perLevel(const QJsonObject& r, const QString& 
     QList<std::pair<QString, double>> list;
     const QJsonObject levels = r.value(key).toObject();
     for (const char* level : {"black", "mark", "paper"})
-        if (levels.contains(level)) list.append({QStringLiteral(",level=\"%1\"").arg(level), levels.value(level).toDouble()});
+        if (levels.contains(level))
+            list.append({QStringLiteral(",level=\"%1\"").arg(level), levels.value(level).toDouble()});
     return list;
 }
 
 const QList<Metric>& metrics() {
     static const QList<Metric> list{
-        {"veltaro_check_success", "1 when the printer answered the whole check (paper out and near end included).",
+        {"veltaro_check_success",
+         "1 when the printer answered the whole check (paper out and near end included).",
          [](const QJsonObject& r) { return one(r.value("status").toInt() == kDone ? 1 : 0); }},
-        {"veltaro_check_status", "The check's exit status: 0 done, 1 no answer, 2 firmware loader, 3 port unusable.",
+        {"veltaro_check_status",
+         "The check's exit status: 0 done, 1 no answer, 2 firmware loader, 3 port unusable.",
          [](const QJsonObject& r) { return one(r.value("status").toInt()); }},
         {"veltaro_printer_found", "1 when a printer answered with its name on the port.",
          [](const QJsonObject& r) { return one(r.value("found").toBool() ? 1 : 0); }},
         {"veltaro_firmware_loader", "1 when the printer is stuck in its firmware loader and must be flashed.",
-         [](const QJsonObject& r) { return one(r.value("reason").toString() == QLatin1String("firmware loader")); }},
+         [](const QJsonObject& r) {
+             return one(r.value("reason").toString() == QLatin1String("firmware loader"));
+         }},
         {"veltaro_paper_present", "1 when paper is at the printer's paper sensor.",
          [](const QJsonObject& r) { return ifFound(r, "paper"); }},
         {"veltaro_near_end_extension", "1 when the near-end extension is fitted.",
@@ -133,8 +143,9 @@ const QList<Metric>& metrics() {
          [](const QJsonObject& r) { return ifFound(r, "near_end"); }},
         {"veltaro_sensor_transmissive", "The paper sensor's mode: 0 reflective, 1 transmissive.",
          [](const QJsonObject& r) {
-             return r.contains("sensor_mode") ? one(r.value("sensor_mode").toString() == QLatin1String("transmissive"))
-                                              : QList<std::pair<QString, double>>{};
+             return r.contains("sensor_mode")
+                        ? one(r.value("sensor_mode").toString() == QLatin1String("transmissive"))
+                        : QList<std::pair<QString, double>>{};
          }},
         {"veltaro_sensor_level", "The paper sensor's stored levels (0-255): black, mark or backing, paper.",
          [](const QJsonObject& r) { return perLevel(r, "levels"); }},
@@ -152,7 +163,8 @@ const QList<Metric>& metrics() {
 QString exposition(const QList<QJsonObject>& results, qint64 timestampMs) {
     QString text;
     const auto header = [&](const char* name, const char* help) {
-        text += QStringLiteral("# HELP %1 %2\n# TYPE %1 gauge\n").arg(QLatin1String(name), QLatin1String(help));
+        text +=
+            QStringLiteral("# HELP %1 %2\n# TYPE %1 gauge\n").arg(QLatin1String(name), QLatin1String(help));
     };
     const auto labels = [](const QJsonObject& r) {
         return QStringLiteral("port=\"%1\",device=\"%2\",name=\"%3\",label=\"%4\"")
@@ -163,7 +175,9 @@ QString exposition(const QList<QJsonObject>& results, qint64 timestampMs) {
         header(metric.name, metric.help);
         for (const QJsonObject& r : results)
             for (const auto& [extra, value] : metric.samples(r))
-                text += QStringLiteral("%1{%2%3} %4\n").arg(QLatin1String(metric.name), labels(r), extra).arg(value);
+                text += QStringLiteral("%1{%2%3} %4\n")
+                            .arg(QLatin1String(metric.name), labels(r), extra)
+                            .arg(value);
     }
     // node_exporter's textfile collector refuses samples with time stamps: the time is a value of its own.
     header("veltaro_check_timestamp_seconds", "When the check ended, in seconds since the epoch.");

@@ -19,8 +19,9 @@
 namespace Cli {
 
 namespace {
-const QString kCheckUsage = QStringLiteral("usage: veltaro-cli check [--port P]... [--ports-from FILE] [--speed S "
-                                           "--flow F] [--jobs N] [--timeout SECONDS] [--json] [--prometheus FILE]");
+const QString kCheckUsage =
+    QStringLiteral("usage: veltaro-cli check [--port P]... [--ports-from FILE] [--speed S "
+                   "--flow F] [--jobs N] [--timeout SECONDS] [--json] [--prometheus FILE]");
 
 [[noreturn]] void usage(const QString& problem) {
     printError(QStringLiteral("veltaro-cli: ") + problem);
@@ -81,18 +82,21 @@ CheckOptions optionsOf(const QCommandLineParser& parser) {
 // The checks, each in a process of its own, at most `jobs` at a time, each killed at its time limit.
 class Estate {
 public:
-    Estate(const CheckOptions& options, Session& session) : m_options(options), m_results(options.targets.size()) {
+    Estate(const CheckOptions& options, Session& session)
+        : m_options(options), m_results(options.targets.size()) {
         m_progress = Console::errorIsTerminal();
         session.setInterruptHandler([this] {
             m_interrupted = true;
-            for (auto& job : m_jobs) job->process.kill();
+            for (auto& job : m_jobs)
+                job->process.kill();
             m_wake.quit();
         });
     }
 
     QList<QJsonObject> run() {
         while (!m_interrupted && (m_next < m_results.size() || m_running > 0)) {
-            while (!m_interrupted && m_running < m_options.jobs && m_next < m_results.size()) start(m_next++);
+            while (!m_interrupted && m_running < m_options.jobs && m_next < m_results.size())
+                start(m_next++);
             showProgress();
             // A check that ended while the next ones were started is counted without waiting.
             if (!std::exchange(m_changed, false)) m_wake.exec();
@@ -143,10 +147,11 @@ private:
         if (j.timedOut || r.isEmpty()) {
             r = {{"port", target.port}, {"found", false}, {"status", kNoPrinter}};
             r.insert("reason", j.timedOut ? "timed out" : "failed");
-            r.insert("message", j.timedOut ? QStringLiteral("The check did not end within %1 seconds.")
-                                                 .arg(m_options.timeoutSeconds)
-                                           : QStringLiteral("The check ended without a result: ") +
-                                                 j.process.errorString());
+            r.insert(
+                "message",
+                j.timedOut
+                    ? QStringLiteral("The check did not end within %1 seconds.").arg(m_options.timeoutSeconds)
+                    : QStringLiteral("The check ended without a result: ") + j.process.errorString());
         }
         if (!target.port.isEmpty()) r.insert("port", target.port);
         if (!target.label.isEmpty()) r.insert("label", target.label);
@@ -226,8 +231,10 @@ int check(const QCommandLineParser& parser, Session& session) {
     if (!options.json) std::fputs(qPrintable(checkTable(results)), stdout);
     int status = kDone;
     for (const QJsonObject& r : results)
-        if (r.value("status").toInt() != kDone) status = results.size() == 1 ? r.value("status").toInt() : kNoPrinter;
-    if (!options.prometheus.isEmpty() && writeExposition(options.prometheus, results) != kDone && status == kDone)
+        if (r.value("status").toInt() != kDone)
+            status = results.size() == 1 ? r.value("status").toInt() : kNoPrinter;
+    if (!options.prometheus.isEmpty() && writeExposition(options.prometheus, results) != kDone &&
+        status == kDone)
         status = kNotWritten;
     return status;
 }

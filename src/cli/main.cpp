@@ -28,8 +28,8 @@ const QString kOverview = QStringLiteral(
     "veltaro-cli: find, calibrate and monitor a receipt printer on a serial line.\n\n"
     "  veltaro-cli ports     [--json]\n"
     "  veltaro-cli detect    [LINK] [--json]\n"
-    "  veltaro-cli check     [LINK] [--port P]... [--ports-from FILE] [--jobs N] [--timeout SECONDS] [--json]\n"
-    "                        [--prometheus FILE]\n"
+    "  veltaro-cli check     [LINK] [--port P]... [--ports-from FILE] [--jobs N] [--timeout SECONDS]\n"
+    "                        [--json] [--prometheus FILE]\n"
     "  veltaro-cli params    [LINK] [--json] [--record FILE.png|FILE.pdf]\n"
     "  veltaro-cli mode      [reflective|transmissive] [LINK]\n"
     "  veltaro-cli calibrate printer|neop [LINK] [--timeout SECONDS]\n"
@@ -61,21 +61,22 @@ struct Command {
 };
 
 QList<QCommandLineOption> checkOptions() {
-    QCommandLineOption one(QStringLiteral("one"), QStringLiteral("Checks the one port here (what each check runs)."));
+    QCommandLineOption one(QStringLiteral("one"),
+                           QStringLiteral("Checks the one port here (what each check runs)."));
     one.setFlags(QCommandLineOption::HiddenFromHelp);
     return {
         {QStringLiteral("json"), QStringLiteral("One JSON object a line, one per port, as each check ends.")},
         {QStringLiteral("ports-from"),
-         QStringLiteral("Checks the ports in FILE: one a line (COMn, a device, rfc2217://HOST:PORT), a label after "
-                        "white space, # comments. --port may also be given many times."),
+         QStringLiteral("Checks the ports in FILE: one a line (COMn, a device, rfc2217://HOST:PORT), a label "
+                        "after white space, # comments. --port may also be given many times."),
          QStringLiteral("FILE")},
-        {QStringLiteral("jobs"), QStringLiteral("Checks at most N ports at a time (64)."), QStringLiteral("N"),
-         QStringLiteral("64")},
+        {QStringLiteral("jobs"), QStringLiteral("Checks at most N ports at a time (64)."),
+         QStringLiteral("N"), QStringLiteral("64")},
         {QStringLiteral("timeout"), QStringLiteral("Cuts a port's check off after SECONDS (30)."),
          QStringLiteral("SECONDS"), QStringLiteral("30")},
         {QStringLiteral("prometheus"),
-         QStringLiteral("Also writes the results to FILE in Prometheus' text format (node_exporter's textfile "
-                        "collector), replacing it at once."),
+         QStringLiteral("Also writes the results to FILE in Prometheus' text format (node_exporter's "
+                        "textfile collector), replacing it at once."),
          QStringLiteral("FILE")},
         one,
     };
@@ -91,8 +92,8 @@ const QList<Command>& commands() {
         {"detect", "Finds the printer: its port, speed, flow control and name. With LINK: the probe on that link.",
          {}, {}, false, true, {json}},
         {"check",
-         "Checks printers without changing them: found or why not, paper, near end, sensor levels. Many ports "
-         "are checked at once.",
+         "Checks printers without changing them: found or why not, paper, near end, sensor levels. Many "
+         "ports are checked at once.",
          {}, {}, false, true, checkOptions()},
         {"params", "Reads the printer sensor's stored parameters (type, levels, thresholds).", {}, {}, false, true,
          {json, record}},

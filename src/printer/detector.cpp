@@ -130,7 +130,8 @@ Detector::Detection Detector::search() {
 QList<qint16> Detector::searchedPorts() const {
     if (m_onlyPort != 0) return {m_onlyPort};
     QList<qint16> all;
-    for (qint16 n = kFirstPort; n <= kLastPort; ++n) all << n;
+    for (qint16 n = kFirstPort; n <= kLastPort; ++n)
+        all << n;
     return all;
 }
 

@@ -40,8 +40,9 @@ struct Run {
 };
 
 // A program while this process serves the printers: the tool itself, or a real part of an estate.
-Run run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment = {},
-        const std::function<void()>& during = [] {}) {
+Run run(
+    const QString& program, const QStringList& arguments, const QProcessEnvironment& environment = {},
+    const std::function<void()>& during = [] {}) {
     QProcess process;
     if (!environment.isEmpty()) process.setProcessEnvironment(environment);
     process.start(program, arguments);
@@ -49,12 +50,16 @@ Run run(const QString& program, const QStringList& arguments, const QProcessEnvi
     during();
     if (!serveUntil([&] { return process.state() == QProcess::NotRunning; }, 120000)) return {};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 // The commands that change a printer: mode, mode store, speed switch, the two calibrations.
 QStringList writingCommandsHeard(const Sim::SimulatedPrinter& printer) {
-    static const QList<QByteArray> writing{"\x1bo", "\x1bs", "\x1d" "B", "\x1dO", "\x1bnc"};
+    static const QList<QByteArray> writing{"\x1bo", "\x1bs",
+                                           "\x1d"
+                                           "B",
+                                           "\x1dO", "\x1bnc"};
     QStringList heard;
     for (const Sim::TranscriptEntry& e : printer.transcript())
         for (const QByteArray& command : writing)
@@ -68,7 +73,8 @@ void freezeCheckOf(const QString& port) {
         QFile cmdline(entry.filePath() + "/cmdline");
         if (!cmdline.open(QIODevice::ReadOnly)) continue;
         const QList<QByteArray> words = cmdline.readAll().split('\0');
-        if (words.contains("--one") && words.contains(port.toUtf8())) ::kill(entry.fileName().toInt(), SIGSTOP);
+        if (words.contains("--one") && words.contains(port.toUtf8()))
+            ::kill(entry.fileName().toInt(), SIGSTOP);
     }
 }
 
@@ -92,12 +98,14 @@ class TestCheck : public QObject {
         auto& server = m_servers.emplace_back(std::make_unique<Ser2Net>(p->devicePath()));
         return server->isListening() ? server->url() : QString();
     }
-    Run check(const QStringList& arguments, const std::function<void()>& during = [] {}) {
+    Run check(
+        const QStringList& arguments, const std::function<void()>& during = [] {}) {
         return run(QStringLiteral(VELTARO_CLI), QStringList{"check"} + arguments, {}, during);
     }
     QStringList writingHeard() const {
         QStringList heard;
-        for (const auto& p : m_printers) heard += writingCommandsHeard(*p);
+        for (const auto& p : m_printers)
+            heard += writingCommandsHeard(*p);
         return heard;
     }
     // Two printers, one of them behind ser2net, checked into a Prometheus file.
@@ -108,13 +116,15 @@ class TestCheck : public QObject {
         const Run r = check({"--port", local, "--port", remote, "--prometheus", path});
         if (r.exitCode != 0) qWarning() << r.out << r.err;
         QFile file(path);
-        return r.exitCode == 0 && file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        return r.exitCode == 0 && file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
+                                                                 : QString();
     }
 
 private slots:
     void init() {
         m_ports = std::make_unique<TestPortFolder>();
-        for (int n = 1; n <= 6; ++n) m_ports->setPort(n, QStringLiteral("/nonexistent/tty%1").arg(n));
+        for (int n = 1; n <= 6; ++n)
+            m_ports->setPort(n, QStringLiteral("/nonexistent/tty%1").arg(n));
     }
     void cleanup() {
         m_servers.clear();
@@ -129,12 +139,16 @@ private slots:
         QTest::addColumn<QJsonValue>("paper");
         QTest::addColumn<QJsonValue>("nearEnd");
         QTest::newRow("healthy") << "paper" << 0 << "" << QJsonValue(true) << QJsonValue(false);
-        QTest::newRow("healthy, probed on its link") << "paper, link" << 0 << "" << QJsonValue(true) << QJsonValue(false);
-        QTest::newRow("healthy through ser2net") << "paper, remote" << 0 << "" << QJsonValue(true) << QJsonValue(false);
+        QTest::newRow("healthy, probed on its link")
+            << "paper, link" << 0 << "" << QJsonValue(true) << QJsonValue(false);
+        QTest::newRow("healthy through ser2net")
+            << "paper, remote" << 0 << "" << QJsonValue(true) << QJsonValue(false);
         QTest::newRow("paper out") << "" << 0 << "" << QJsonValue(false) << QJsonValue(false);
         QTest::newRow("near end") << "paper, near end" << 0 << "" << QJsonValue(true) << QJsonValue(true);
-        QTest::newRow("extension absent") << "paper, no extension" << 0 << "" << QJsonValue(true) << QJsonValue();
-        QTest::newRow("firmware loader") << "loader" << 2 << "firmware loader" << QJsonValue() << QJsonValue();
+        QTest::newRow("extension absent")
+            << "paper, no extension" << 0 << "" << QJsonValue(true) << QJsonValue();
+        QTest::newRow("firmware loader")
+            << "loader" << 2 << "firmware loader" << QJsonValue() << QJsonValue();
         QTest::newRow("silent") << "silent" << 1 << "no answer" << QJsonValue() << QJsonValue();
         QTest::newRow("busy port") << "busy" << 3 << "port busy" << QJsonValue() << QJsonValue();
         QTest::newRow("missing device") << "missing" << 3 << "port missing" << QJsonValue() << QJsonValue();
@@ -151,7 +165,8 @@ private slots:
                                   .paperPresent = setup.startsWith("paper"),
                                   .optoParams = {1, 25, 60, 200, 120, 150},
                                   .nearEnd = setup.contains("near end")};
-        QString port = setup == "missing" ? QStringLiteral("/dev/veltaro-none") : printer(config, setup.contains("remote"));
+        QString port = setup == "missing" ? QStringLiteral("/dev/veltaro-none")
+                                          : printer(config, setup.contains("remote"));
         if (setup.contains("remote") && port.isEmpty()) QSKIP(Ser2Net::missing());
         if (setup == "silent") m_printers.back()->setFaults({.silent = true});
         MSComm other; // another program holds the port, as a terminal program would
@@ -162,7 +177,11 @@ private slots:
             QVERIFY(other.open());
         }
         QStringList arguments{"--port", port, "--json"};
-        if (setup.contains("link")) arguments << "--speed" << "4800" << "--flow" << "xon-xoff";
+        if (setup.contains("link"))
+            arguments << "--speed"
+                      << "4800"
+                      << "--flow"
+                      << "xon-xoff";
         const Run r = check(arguments);
         QCOMPARE(r.exitCode, status);
         QCOMPARE(r.lines().size(), 1);
@@ -180,7 +199,8 @@ private slots:
             QCOMPARE(o.value("flow").toString(), QString("xon-xoff"));
             QCOMPARE(o.value("extension").toBool(), config.extensionFitted);
             QCOMPARE(o.value("sensor_mode").toString(), QString("transmissive"));
-            QCOMPARE(o.value("levels").toObject(), (QJsonObject{{"black", 25}, {"mark", 60}, {"paper", 200}}));
+            QCOMPARE(o.value("levels").toObject(),
+                     (QJsonObject{{"black", 25}, {"mark", 60}, {"paper", 200}}));
             QCOMPARE(o.value("thresholds").toObject(), (QJsonObject{{"paper", 120}, {"mark", 150}}));
         } else {
             QVERIFY2(!o.value("message").toString().isEmpty(), qPrintable(r.out));
@@ -210,14 +230,17 @@ private slots:
         QVERIFY(list.open(QIODevice::WriteOnly));
         list.write(("# the estate\n" + hanging + "  till 7 (hangs)\n\n" + nearEnd + "\ttill 2\n").toUtf8());
         list.close();
-        QStringList arguments{"--port", healthy, "--ports-from", list.fileName(), "--timeout", "2", "--speed",
-                              "9600", "--flow", "xon-xoff"};
+        QStringList arguments{"--port", healthy,   "--ports-from", list.fileName(), "--timeout",
+                              "2",      "--speed", "9600",         "--flow",        "xon-xoff"};
         if (json) arguments << "--json";
         // Silent after its name, then stuck for good: only its time limit ends it.
         const Run r = check(arguments, [&] {
-            serveUntil([&] { return !m_printers.back()->transcript().isEmpty() &&
-                                    m_printers.back()->transcript().last().bytes == "\x1bnp"; },
-                       20000);
+            serveUntil(
+                [&] {
+                    return !m_printers.back()->transcript().isEmpty() &&
+                           m_printers.back()->transcript().last().bytes == "\x1bnp";
+                },
+                20000);
             freezeCheckOf(hanging);
         });
         QCOMPARE(r.exitCode, 1);
@@ -226,12 +249,14 @@ private slots:
             const QStringList rows = r.out.split('\n', Qt::SkipEmptyParts);
             QCOMPARE(rows.size(), 4);
             QVERIFY2(rows[0].startsWith("PORT") && rows[1].startsWith(healthy) && rows[1].contains(" ok ") &&
-                         rows[2].contains("till 7 (hangs)  timed out") && QRegularExpression("till 2 +near end").match(rows[3]).hasMatch(),
+                         rows[2].contains("till 7 (hangs)  timed out") &&
+                         QRegularExpression("till 2 +near end").match(rows[3]).hasMatch(),
                      qPrintable(r.out));
             return;
         }
         QMap<QString, QJsonObject> byPort;
-        for (const QJsonObject& o : r.lines()) byPort.insert(o.value("port").toString(), o);
+        for (const QJsonObject& o : r.lines())
+            byPort.insert(o.value("port").toString(), o);
         QCOMPARE(byPort.size(), 3);
         QCOMPARE(byPort[healthy].value("status").toInt(), 0);
         QCOMPARE(byPort[healthy].value("near_end").toBool(), false);
@@ -251,7 +276,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("told");
         QTest::newRow("a ports file line that is no port")
-            << "COM3 till 1\n# spare\nrfc2217://127.0.0.1 till 2\n" << QStringList{} << "line 3: rfc2217://127.0.0.1:";
+            << "COM3 till 1\n# spare\nrfc2217://127.0.0.1 till 2\n"
+            << QStringList{} << "line 3: rfc2217://127.0.0.1:";
         QTest::newRow("a ports file that is not there") << "" << QStringList{} << "ports:";
         QTest::newRow("no jobs") << "1\n" << QStringList{"--jobs", "0"} << "--jobs takes";
         QTest::newRow("a speed without its flow") << "1\n" << QStringList{"--speed", "9600"} << "go together";
@@ -288,7 +314,8 @@ private slots:
         promtool.setStandardInputFile(dir.filePath("veltaro.prom"));
         promtool.start("promtool", {"check", "metrics"});
         QVERIFY(promtool.waitForFinished(30000));
-        QVERIFY2(promtool.exitCode() == 0, promtool.readAllStandardError() + promtool.readAllStandardOutput());
+        QVERIFY2(promtool.exitCode() == 0,
+                 promtool.readAllStandardError() + promtool.readAllStandardOutput());
 
         const quint16 port = Ser2Net::freePort();
         QProcess node;
@@ -300,8 +327,8 @@ private slots:
         QString served;
         QVERIFY(serveUntil(
             [&] {
-                std::unique_ptr<QNetworkReply> reply(
-                    network.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/metrics").arg(port)))));
+                std::unique_ptr<QNetworkReply> reply(network.get(
+                    QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/metrics").arg(port)))));
                 serveUntil([&] { return reply->isFinished(); }, 5000);
                 served = QString::fromUtf8(reply->readAll());
                 return served.contains("veltaro_");
@@ -329,8 +356,8 @@ private slots:
     void ansiblePlaybook() {
         REQUIRE_PROGRAM("ansible-playbook");
         QTemporaryDir dir;
-        const QStringList ports{printer({.paperPresent = true}), printer({.paperPresent = true, .nearEnd = true}),
-                                "/dev/veltaro-gone"};
+        const QStringList ports{printer({.paperPresent = true}),
+                                printer({.paperPresent = true, .nearEnd = true}), "/dev/veltaro-gone"};
         QFile inventory(dir.filePath("inventory.yml"));
         QVERIFY(inventory.open(QIODevice::WriteOnly));
         QString hosts = "all:\n  hosts:\n";
@@ -344,13 +371,15 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("HOME", dir.path()); // ansible's own temporary files
         environment.insert("ANSIBLE_NOCOLOR", "1");
-        const Run r = run("ansible-playbook",
-                          {"-i", inventory.fileName(), VELTARO_SOURCE_DIR "/contrib/ansible/printer-check.yml", "-e",
-                           "report_dir=" + dir.path()},
-                          environment);
+        const Run r =
+            run("ansible-playbook",
+                {"-i", inventory.fileName(), VELTARO_SOURCE_DIR "/contrib/ansible/printer-check.yml", "-e",
+                 "report_dir=" + dir.path()},
+                environment);
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         for (int i = 1; i <= 3; ++i)
-            QVERIFY2(QRegularExpression(QStringLiteral("till-%1 +: ok=\\d+ +changed=0 +unreachable=0 +failed=0").arg(i))
+            QVERIFY2(QRegularExpression(
+                         QStringLiteral("till-%1 +: ok=\\d+ +changed=0 +unreachable=0 +failed=0").arg(i))
                          .match(r.out)
                          .hasMatch(),
                      qPrintable(r.out));
@@ -370,7 +399,8 @@ private slots:
         QVERIFY2(rows[0].startsWith("host,port,label,device,found,reason,name,speed"), qPrintable(rows[0]));
         QVERIFY2(rows.filter(QRegularExpression("^till-2,.*,true,true,true,reflective,")).size() == 1,
                  qPrintable(rows.join('\n')));
-        QCOMPARE(rows.filter(QRegularExpression("^till-3,/dev/veltaro-gone,,.*,false,port missing,")).size(), 1);
+        QCOMPARE(rows.filter(QRegularExpression("^till-3,/dev/veltaro-gone,,.*,false,port missing,")).size(),
+                 1);
         QCOMPARE(writingHeard(), QStringList());
     }
 };
