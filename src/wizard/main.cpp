@@ -1,4 +1,4 @@
-#include "shell/identity.h"
+#include "record/identity.h"
 #include "shell/language.h"
 #include "wizard/wizard.h"
 
