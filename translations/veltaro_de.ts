@@ -28,7 +28,7 @@
     </message>
     <message>
         <source>Step 1: Detection of the printer</source>
-        <translation>Schritt 1: Erkennung des Druckers</translation>
+        <translation>Schritt 1: Druckererkennung</translation>
     </message>
     <message>
         <source>Manual Detection</source>
@@ -80,19 +80,19 @@
     </message>
     <message>
         <source>Step 2: Opto-sensor selection</source>
-        <translation>Schritt 2: Auswahl des Sensors</translation>
+        <translation>Schritt 2: Auswahl des Optosensors</translation>
     </message>
     <message>
         <source>Optosensor selection</source>
-        <translation>Auswahl des Sensors</translation>
+        <translation>Auswahl des Optosensors</translation>
     </message>
     <message>
         <source>Printer opto-sensor</source>
-        <translation>Papiersensor</translation>
+        <translation>Drucker-Optosensor</translation>
     </message>
     <message>
         <source>Near End Of Paper opto-sensor</source>
-        <translation>Sensor Papierende-Vorwarnung</translation>
+        <translation>Optosensor Papierende-Vorwarnung</translation>
     </message>
     <message>
         <source>Action selection</source>
@@ -100,11 +100,11 @@
     </message>
     <message>
         <source>Monitor the opto-sensor</source>
-        <translation>Sensor überwachen</translation>
+        <translation>Optosensor überwachen</translation>
     </message>
     <message>
         <source>Calibrate the opto-sensor</source>
-        <translation>Sensor kalibrieren</translation>
+        <translation>Optosensor kalibrieren</translation>
     </message>
     <message>
         <source>Help</source>
@@ -112,7 +112,7 @@
     </message>
     <message>
         <source>Step 3: Calibration of the opto-sensor</source>
-        <translation>Schritt 3: Kalibrierung des Sensors</translation>
+        <translation>Schritt 3: Kalibrierung des Optosensors</translation>
     </message>
     <message>
         <source>Reflective</source>
@@ -128,7 +128,7 @@
     </message>
     <message>
         <source>Monitoring the opto-sensors</source>
-        <translation>Überwachung der Sensoren</translation>
+        <translation>Überwachung der Optosensoren</translation>
     </message>
     <message>
         <source>Check Parameters</source>
@@ -136,11 +136,11 @@
     </message>
     <message>
         <source>Printer opto parameters</source>
-        <translation>Sensorparameter des Druckers</translation>
+        <translation>Optosensor-Parameter des Druckers</translation>
     </message>
     <message>
         <source>Opto Type</source>
-        <translation>Sensortyp</translation>
+        <translation>Optosensor-Typ</translation>
     </message>
     <message>
         <source>Black Level</source>
@@ -156,11 +156,11 @@
     </message>
     <message>
         <source>Paper Threshold</source>
-        <translation>Schwellwert Papier</translation>
+        <translation>Papier-Schwellwert</translation>
     </message>
     <message>
         <source>Mark Threshold</source>
-        <translation>Schwellwert Marke</translation>
+        <translation>Marken-Schwellwert</translation>
     </message>
     <message>
         <source>Close Help</source>
@@ -199,11 +199,11 @@ Prüfen Sie das Kabel, den Adapter und dass kein anderes Programm die Schnittste
     <name>MonitorFrm</name>
     <message>
         <source>Monitoring printer opto-sensor...</source>
-        <translation>Überwachung des Papiersensors...</translation>
+        <translation>Überwachung des Drucker-Optosensors...</translation>
     </message>
     <message>
         <source>Monitoring Near End Of Paper opto-sensor...</source>
-        <translation>Überwachung des Sensors Papierende-Vorwarnung...</translation>
+        <translation>Überwachung des Optosensors Papierende-Vorwarnung...</translation>
     </message>
     <message>
         <source>The printer does not answer at 57600 bauds.</source>
@@ -276,11 +276,11 @@ Bitte die Firmware des Druckers neu flashen.</translation>
     </message>
     <message>
         <source>No printer found on COM %1 at %2 bauds</source>
-        <translation>Kein Drucker an COM %1 mit %2 Baud</translation>
+        <translation>Kein Drucker gefunden an COM %1 mit %2 Baud</translation>
     </message>
     <message>
         <source>%1 found on COM %2 at %3 bauds</source>
-        <translation>%1 gefunden an COM %2 mit %3 Baud</translation>
+        <translation>%1 gefunden: COM %2, %3 Baud</translation>
     </message>
 </context>
 <context>
@@ -322,6 +322,109 @@ Bitte die Firmware des Druckers neu flashen.</translation>
     <message>
         <source>the command could not be written to the port</source>
         <translation>der Befehl konnte nicht an die Schnittstelle gesendet werden</translation>
+    </message>
+</context>
+<context>
+    <name>Record</name>
+    <message>
+        <source>Time base: %1ms</source>
+        <translation>Zeitbasis: %1 ms</translation>
+    </message>
+    <message>
+        <source>DSR/DTR Mode</source>
+        <translation>DSR/DTR-Modus</translation>
+    </message>
+    <message>
+        <source>Xon-Xoff</source>
+        <translation>Xon-Xoff</translation>
+    </message>
+    <message>
+        <source>Printer: %1</source>
+        <translation>Drucker: %1</translation>
+    </message>
+    <message>
+        <source>(not asked: the link was given)</source>
+        <translation>(nicht abgefragt: die Verbindung war vorgegeben)</translation>
+    </message>
+    <message>
+        <source>Sensor: Near End Of Paper opto-sensor</source>
+        <translation>Sensor: Optosensor Papierende-Vorwarnung</translation>
+    </message>
+    <message>
+        <source>Sensor: printer opto-sensor</source>
+        <translation>Sensor: Drucker-Optosensor</translation>
+    </message>
+    <message>
+        <source>Sensor: printer opto-sensor, transmissive</source>
+        <translation>Sensor: Drucker-Optosensor, Durchlicht</translation>
+    </message>
+    <message>
+        <source>Sensor: printer opto-sensor, reflective</source>
+        <translation>Sensor: Drucker-Optosensor, Reflexion</translation>
+    </message>
+    <message>
+        <source>Near-end state: paper near its end</source>
+        <translation>Papierende-Vorwarnung: Papier fast zu Ende</translation>
+    </message>
+    <message>
+        <source>Near-end state: enough paper</source>
+        <translation>Papierende-Vorwarnung: Papier ausreichend</translation>
+    </message>
+    <message>
+        <source>Transmitive Optosensor</source>
+        <translation>Optosensor Durchlicht</translation>
+    </message>
+    <message>
+        <source>Reflective Optosensor</source>
+        <translation>Optosensor Reflexion</translation>
+    </message>
+    <message>
+        <source>Black Level : %1</source>
+        <translation>Schwarzpegel: %1</translation>
+    </message>
+    <message>
+        <source>Mark / Backing Level : %1</source>
+        <translation>Marken-/Trägerpegel: %1</translation>
+    </message>
+    <message>
+        <source>Paper Level : %1</source>
+        <translation>Papierpegel: %1</translation>
+    </message>
+    <message>
+        <source>Paper Threshold : %1</source>
+        <translation>Papier-Schwellwert: %1</translation>
+    </message>
+    <message>
+        <source>Mark / Backing Threshold : %1</source>
+        <translation>Marken-/Träger-Schwellwert: %1</translation>
+    </message>
+    <message>
+        <source>Port: COM%1, %2</source>
+        <translation>Schnittstelle: COM%1, %2</translation>
+    </message>
+    <message>
+        <source>Speed: %1 bauds, %2</source>
+        <translation>Geschwindigkeit: %1 Baud, %2</translation>
+    </message>
+    <message>
+        <source>Recorded: %1</source>
+        <translation>Aufgezeichnet: %1</translation>
+    </message>
+    <message>
+        <source>Recorded by %1</source>
+        <translation>Aufgezeichnet mit %1</translation>
+    </message>
+    <message>
+        <source>Sensor record</source>
+        <translation>Sensoraufzeichnung</translation>
+    </message>
+    <message>
+        <source>The record could not be written to %1: %2</source>
+        <translation>Die Aufzeichnung konnte nicht nach %1 geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>The record cannot be written to %1: the file name must end in .png, .pdf or .csv</source>
+        <translation>Die Aufzeichnung kann nicht nach %1 geschrieben werden: der Dateiname muss auf .png, .pdf oder .csv enden</translation>
     </message>
 </context>
 <context>

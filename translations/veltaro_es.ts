@@ -76,23 +76,23 @@
     </message>
     <message>
         <source>Detect Printer</source>
-        <translation>Detectar</translation>
+        <translation>Detectar impresora</translation>
     </message>
     <message>
         <source>Step 2: Opto-sensor selection</source>
-        <translation>Paso 2: selección del sensor</translation>
+        <translation>Paso 2: selección del sensor óptico</translation>
     </message>
     <message>
         <source>Optosensor selection</source>
-        <translation>Selección del sensor</translation>
+        <translation>Selección del sensor óptico</translation>
     </message>
     <message>
         <source>Printer opto-sensor</source>
-        <translation>Sensor de papel</translation>
+        <translation>Sensor óptico de la impresora</translation>
     </message>
     <message>
         <source>Near End Of Paper opto-sensor</source>
-        <translation>Sensor de casi sin papel</translation>
+        <translation>Sensor óptico de casi sin papel</translation>
     </message>
     <message>
         <source>Action selection</source>
@@ -100,11 +100,11 @@
     </message>
     <message>
         <source>Monitor the opto-sensor</source>
-        <translation>Monitorizar el sensor</translation>
+        <translation>Monitorizar el sensor óptico</translation>
     </message>
     <message>
         <source>Calibrate the opto-sensor</source>
-        <translation>Calibrar el sensor</translation>
+        <translation>Calibrar el sensor óptico</translation>
     </message>
     <message>
         <source>Help</source>
@@ -112,7 +112,7 @@
     </message>
     <message>
         <source>Step 3: Calibration of the opto-sensor</source>
-        <translation>Paso 3: calibración del sensor</translation>
+        <translation>Paso 3: calibración del sensor óptico</translation>
     </message>
     <message>
         <source>Reflective</source>
@@ -128,15 +128,15 @@
     </message>
     <message>
         <source>Monitoring the opto-sensors</source>
-        <translation>Monitorización de los sensores</translation>
+        <translation>Monitorización de los sensores ópticos</translation>
     </message>
     <message>
         <source>Check Parameters</source>
-        <translation>Parámetros</translation>
+        <translation>Ver parámetros</translation>
     </message>
     <message>
         <source>Printer opto parameters</source>
-        <translation>Parámetros del sensor</translation>
+        <translation>Parámetros del sensor óptico</translation>
     </message>
     <message>
         <source>Opto Type</source>
@@ -164,7 +164,7 @@
     </message>
     <message>
         <source>Close Help</source>
-        <translation>Cerrar la ayuda</translation>
+        <translation>Cerrar ayuda</translation>
     </message>
 </context>
 <context>
@@ -199,11 +199,11 @@ Compruebe el cable, el adaptador y que ningún otro programa ocupe el puerto.</t
     <name>MonitorFrm</name>
     <message>
         <source>Monitoring printer opto-sensor...</source>
-        <translation>Monitorizando el sensor de papel...</translation>
+        <translation>Monitorizando el sensor óptico de la impresora...</translation>
     </message>
     <message>
         <source>Monitoring Near End Of Paper opto-sensor...</source>
-        <translation>Monitorizando el sensor de casi sin papel...</translation>
+        <translation>Monitorizando el sensor óptico de casi sin papel...</translation>
     </message>
     <message>
         <source>The printer does not answer at 57600 bauds.</source>
@@ -276,11 +276,11 @@ Vuelva a grabar el firmware de la impresora.</translation>
     </message>
     <message>
         <source>No printer found on COM %1 at %2 bauds</source>
-        <translation>Ninguna impresora en COM %1 a %2 baudios</translation>
+        <translation>Sin impresora en COM %1 a %2 baudios</translation>
     </message>
     <message>
         <source>%1 found on COM %2 at %3 bauds</source>
-        <translation>%1 encontrada en COM %2 a %3 baudios</translation>
+        <translation>%1 detectada: COM %2, %3 baudios</translation>
     </message>
 </context>
 <context>
@@ -322,6 +322,109 @@ Vuelva a grabar el firmware de la impresora.</translation>
     <message>
         <source>the command could not be written to the port</source>
         <translation>no se pudo escribir la orden en el puerto</translation>
+    </message>
+</context>
+<context>
+    <name>Record</name>
+    <message>
+        <source>Time base: %1ms</source>
+        <translation>Base de tiempo: %1 ms</translation>
+    </message>
+    <message>
+        <source>DSR/DTR Mode</source>
+        <translation>Modo DSR/DTR</translation>
+    </message>
+    <message>
+        <source>Xon-Xoff</source>
+        <translation>Xon-Xoff</translation>
+    </message>
+    <message>
+        <source>Printer: %1</source>
+        <translation>Impresora: %1</translation>
+    </message>
+    <message>
+        <source>(not asked: the link was given)</source>
+        <translation>(no consultada: se dio el enlace)</translation>
+    </message>
+    <message>
+        <source>Sensor: Near End Of Paper opto-sensor</source>
+        <translation>Sensor: sensor óptico de casi sin papel</translation>
+    </message>
+    <message>
+        <source>Sensor: printer opto-sensor</source>
+        <translation>Sensor: sensor óptico de la impresora</translation>
+    </message>
+    <message>
+        <source>Sensor: printer opto-sensor, transmissive</source>
+        <translation>Sensor: sensor óptico de la impresora, de transmisión</translation>
+    </message>
+    <message>
+        <source>Sensor: printer opto-sensor, reflective</source>
+        <translation>Sensor: sensor óptico de la impresora, de reflexión</translation>
+    </message>
+    <message>
+        <source>Near-end state: paper near its end</source>
+        <translation>Casi sin papel: el papel se acaba</translation>
+    </message>
+    <message>
+        <source>Near-end state: enough paper</source>
+        <translation>Casi sin papel: papel suficiente</translation>
+    </message>
+    <message>
+        <source>Transmitive Optosensor</source>
+        <translation>Sensor óptico de transmisión</translation>
+    </message>
+    <message>
+        <source>Reflective Optosensor</source>
+        <translation>Sensor óptico de reflexión</translation>
+    </message>
+    <message>
+        <source>Black Level : %1</source>
+        <translation>Nivel de negro: %1</translation>
+    </message>
+    <message>
+        <source>Mark / Backing Level : %1</source>
+        <translation>Nivel de marca / soporte: %1</translation>
+    </message>
+    <message>
+        <source>Paper Level : %1</source>
+        <translation>Nivel de papel: %1</translation>
+    </message>
+    <message>
+        <source>Paper Threshold : %1</source>
+        <translation>Umbral de papel: %1</translation>
+    </message>
+    <message>
+        <source>Mark / Backing Threshold : %1</source>
+        <translation>Umbral de marca / soporte: %1</translation>
+    </message>
+    <message>
+        <source>Port: COM%1, %2</source>
+        <translation>Puerto: COM%1, %2</translation>
+    </message>
+    <message>
+        <source>Speed: %1 bauds, %2</source>
+        <translation>Velocidad: %1 baudios, %2</translation>
+    </message>
+    <message>
+        <source>Recorded: %1</source>
+        <translation>Registrado: %1</translation>
+    </message>
+    <message>
+        <source>Recorded by %1</source>
+        <translation>Registrado con %1</translation>
+    </message>
+    <message>
+        <source>Sensor record</source>
+        <translation>Registro del sensor</translation>
+    </message>
+    <message>
+        <source>The record could not be written to %1: %2</source>
+        <translation>No se pudo escribir el registro en %1: %2</translation>
+    </message>
+    <message>
+        <source>The record cannot be written to %1: the file name must end in .png, .pdf or .csv</source>
+        <translation>No se puede escribir el registro en %1: el nombre del archivo debe terminar en .png, .pdf o .csv</translation>
     </message>
 </context>
 <context>

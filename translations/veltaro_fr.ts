@@ -76,23 +76,23 @@
     </message>
     <message>
         <source>Detect Printer</source>
-        <translation>Détecter</translation>
+        <translation>Détecter l&apos;imprimante</translation>
     </message>
     <message>
         <source>Step 2: Opto-sensor selection</source>
-        <translation>Étape 2 : choix du capteur</translation>
+        <translation>Étape 2 : choix du capteur optique</translation>
     </message>
     <message>
         <source>Optosensor selection</source>
-        <translation>Choix du capteur</translation>
+        <translation>Choix du capteur optique</translation>
     </message>
     <message>
         <source>Printer opto-sensor</source>
-        <translation>Capteur papier</translation>
+        <translation>Capteur optique de l&apos;imprimante</translation>
     </message>
     <message>
         <source>Near End Of Paper opto-sensor</source>
-        <translation>Capteur de fin de papier proche</translation>
+        <translation>Capteur optique fin de papier proche</translation>
     </message>
     <message>
         <source>Action selection</source>
@@ -100,11 +100,11 @@
     </message>
     <message>
         <source>Monitor the opto-sensor</source>
-        <translation>Surveiller le capteur</translation>
+        <translation>Surveiller le capteur optique</translation>
     </message>
     <message>
         <source>Calibrate the opto-sensor</source>
-        <translation>Étalonner le capteur</translation>
+        <translation>Étalonner le capteur optique</translation>
     </message>
     <message>
         <source>Help</source>
@@ -112,15 +112,15 @@
     </message>
     <message>
         <source>Step 3: Calibration of the opto-sensor</source>
-        <translation>Étape 3 : étalonnage du capteur</translation>
+        <translation>Étape 3 : étalonnage du capteur optique</translation>
     </message>
     <message>
         <source>Reflective</source>
-        <translation>Réflectif</translation>
+        <translation>Réflexion</translation>
     </message>
     <message>
         <source>Transmitive</source>
-        <translation>Transmissif</translation>
+        <translation>Transmission</translation>
     </message>
     <message>
         <source>Calibrate</source>
@@ -128,15 +128,15 @@
     </message>
     <message>
         <source>Monitoring the opto-sensors</source>
-        <translation>Surveillance des capteurs</translation>
+        <translation>Surveillance des capteurs optiques</translation>
     </message>
     <message>
         <source>Check Parameters</source>
-        <translation>Paramètres</translation>
+        <translation>Voir les paramètres</translation>
     </message>
     <message>
         <source>Printer opto parameters</source>
-        <translation>Paramètres du capteur</translation>
+        <translation>Paramètres du capteur optique</translation>
     </message>
     <message>
         <source>Opto Type</source>
@@ -199,11 +199,11 @@ Vérifiez le câble, l&apos;adaptateur et qu&apos;aucun autre programme n&apos;o
     <name>MonitorFrm</name>
     <message>
         <source>Monitoring printer opto-sensor...</source>
-        <translation>Surveillance du capteur papier...</translation>
+        <translation>Surveillance du capteur optique de l&apos;imprimante...</translation>
     </message>
     <message>
         <source>Monitoring Near End Of Paper opto-sensor...</source>
-        <translation>Surveillance du capteur de fin de papier proche...</translation>
+        <translation>Surveillance du capteur optique fin de papier proche...</translation>
     </message>
     <message>
         <source>The printer does not answer at 57600 bauds.</source>
@@ -325,6 +325,109 @@ Veuillez reflasher le firmware de l&apos;imprimante.</translation>
     </message>
 </context>
 <context>
+    <name>Record</name>
+    <message>
+        <source>Time base: %1ms</source>
+        <translation>Base de temps : %1 ms</translation>
+    </message>
+    <message>
+        <source>DSR/DTR Mode</source>
+        <translation>Mode DSR/DTR</translation>
+    </message>
+    <message>
+        <source>Xon-Xoff</source>
+        <translation>Xon-Xoff</translation>
+    </message>
+    <message>
+        <source>Printer: %1</source>
+        <translation>Imprimante : %1</translation>
+    </message>
+    <message>
+        <source>(not asked: the link was given)</source>
+        <translation>(non demandée : la liaison était donnée)</translation>
+    </message>
+    <message>
+        <source>Sensor: Near End Of Paper opto-sensor</source>
+        <translation>Capteur : capteur optique fin de papier proche</translation>
+    </message>
+    <message>
+        <source>Sensor: printer opto-sensor</source>
+        <translation>Capteur : capteur optique de l&apos;imprimante</translation>
+    </message>
+    <message>
+        <source>Sensor: printer opto-sensor, transmissive</source>
+        <translation>Capteur : capteur optique de l&apos;imprimante, en transmission</translation>
+    </message>
+    <message>
+        <source>Sensor: printer opto-sensor, reflective</source>
+        <translation>Capteur : capteur optique de l&apos;imprimante, en réflexion</translation>
+    </message>
+    <message>
+        <source>Near-end state: paper near its end</source>
+        <translation>Fin de papier proche : papier presque épuisé</translation>
+    </message>
+    <message>
+        <source>Near-end state: enough paper</source>
+        <translation>Fin de papier proche : papier suffisant</translation>
+    </message>
+    <message>
+        <source>Transmitive Optosensor</source>
+        <translation>Capteur optique en transmission</translation>
+    </message>
+    <message>
+        <source>Reflective Optosensor</source>
+        <translation>Capteur optique en réflexion</translation>
+    </message>
+    <message>
+        <source>Black Level : %1</source>
+        <translation>Niveau noir : %1</translation>
+    </message>
+    <message>
+        <source>Mark / Backing Level : %1</source>
+        <translation>Niveau marque / support : %1</translation>
+    </message>
+    <message>
+        <source>Paper Level : %1</source>
+        <translation>Niveau papier : %1</translation>
+    </message>
+    <message>
+        <source>Paper Threshold : %1</source>
+        <translation>Seuil papier : %1</translation>
+    </message>
+    <message>
+        <source>Mark / Backing Threshold : %1</source>
+        <translation>Seuil marque / support : %1</translation>
+    </message>
+    <message>
+        <source>Port: COM%1, %2</source>
+        <translation>Port : COM%1, %2</translation>
+    </message>
+    <message>
+        <source>Speed: %1 bauds, %2</source>
+        <translation>Vitesse : %1 bauds, %2</translation>
+    </message>
+    <message>
+        <source>Recorded: %1</source>
+        <translation>Enregistré : %1</translation>
+    </message>
+    <message>
+        <source>Recorded by %1</source>
+        <translation>Enregistré par %1</translation>
+    </message>
+    <message>
+        <source>Sensor record</source>
+        <translation>Enregistrement du capteur</translation>
+    </message>
+    <message>
+        <source>The record could not be written to %1: %2</source>
+        <translation>L&apos;enregistrement n&apos;a pas pu être écrit dans %1 : %2</translation>
+    </message>
+    <message>
+        <source>The record cannot be written to %1: the file name must end in .png, .pdf or .csv</source>
+        <translation>L&apos;enregistrement ne peut pas être écrit dans %1 : le nom du fichier doit finir par .png, .pdf ou .csv</translation>
+    </message>
+</context>
+<context>
     <name>RecordMenu</name>
     <message>
         <source>Chart</source>
@@ -408,7 +511,7 @@ Veuillez reflasher le firmware de l&apos;imprimante.</translation>
     <name>Step1</name>
     <message>
         <source>Search again</source>
-        <translation>Rechercher encore</translation>
+        <translation>Nouvelle recherche</translation>
     </message>
 </context>
 <context>

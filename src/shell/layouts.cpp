@@ -83,7 +83,9 @@ const Window& step2() {
         {
             {"WebBrowser", K::HelpPane, "", "", 120, 120, 5175, 1215, 3},
             {"Frame1", K::Frame, QT_TRANSLATE_NOOP("Layout", "Optosensor selection"), "", 120, 1440, 5175, 1215, 4},
-            {"PrinterOpto", K::Option, QT_TRANSLATE_NOOP("Layout", "Printer opto-sensor"), "Frame1", 960, 360, 1935, 255, 5},
+            // The first option may take the width of the one under it: nothing stands beside it.
+            {.name = "PrinterOpto", .kind = K::Option, .caption = QT_TRANSLATE_NOOP("Layout", "Printer opto-sensor"),
+             .container = "Frame1", .left = 960, .top = 360, .width = 1935, .height = 255, .tab = 5, .translatedWidth = 3255},
             {"NEOPOpto", K::Option, QT_TRANSLATE_NOOP("Layout", "Near End Of Paper opto-sensor"), "Frame1", 960, 720, 3255, 255, 6},
             {"Frame2", K::Frame, QT_TRANSLATE_NOOP("Layout", "Action selection"), "", 120, 2760, 5175, 1215, 7},
             {"Monitor", K::Option, QT_TRANSLATE_NOOP("Layout", "Monitor the opto-sensor"), "Frame2", 960, 360, 3255, 255, 8},
@@ -106,12 +108,13 @@ const Window& chanReflectModeFrm() {
             {"WebBrowser", K::HelpPane, "", "", 120, 120, 5175, 975, 8},
             {"Frame1", K::Frame, "", "", 960, 1200, 1455, 2655, 3},
             {"Picture1", K::Picture, ":/mode-reflective.png", "Frame1", 120, 240, 1215, 2055, 4},
+            // The mode options may take their frame's width inside its border.
             {.name = "Reflect", .kind = K::Option, .caption = QT_TRANSLATE_NOOP("Layout", "Reflective"), .container = "Frame1",
-             .left = 120, .top = 2350, .width = 1095, .height = 255, .tab = 5, .choice = "SensorMode"},
+             .left = 120, .top = 2350, .width = 1095, .height = 255, .tab = 5, .choice = "SensorMode", .translatedWidth = 1275},
             {"Frame2", K::Frame, "", "", 2880, 1200, 1455, 2655, 6},
             {"Picture2", K::Picture, ":/mode-transmissive.png", "Frame2", 120, 240, 1215, 2055, 7},
             {.name = "Transmit", .kind = K::Option, .caption = QT_TRANSLATE_NOOP("Layout", "Transmitive"), .container = "Frame2",
-             .left = 120, .top = 2350, .width = 1215, .height = 255, .tab = 9, .choice = "SensorMode"},
+             .left = 120, .top = 2350, .width = 1215, .height = 255, .tab = 9, .choice = "SensorMode", .translatedWidth = 1275},
             {"Exit", K::Button, kExit, "", 120, 4080, 1575, 495, 1},
             {"Back", K::Button, kBack, "", 1920, 4080, 1575, 495, 2},
             {"Next", K::Button, kNext, "", 3720, 4080, 1575, 495, 0},

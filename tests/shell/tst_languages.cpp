@@ -114,6 +114,42 @@ std::vector<Page*> everyWindow(Wizard& wizard) {
             new HelpFrm(wizard)};
 }
 
+// What the pages write into their elements while they work, with long arguments.
+struct Written {
+    const char *window, *element, *context, *text;
+    QStringList arguments;
+};
+const Written kWritten[] = {
+    {"Step1",
+     "ScanStatus",
+     "Printer::Detector",
+     "Attempting to contact printer in BIOS mode on COM%1",
+     {"6"}},
+    {"Step1",
+     "ScanStatus",
+     "Printer::Detector",
+     "Attempting to contact printer on COM %1 at %2 bauds.",
+     {"6", "115200"}},
+    {"Step1", "Start", "Step1", "Search again", {}},
+    {"PortSelection",
+     "DetectedPrinter",
+     "Printer::Detector",
+     "No printer found on COM %1 at %2 bauds",
+     {"6", "115200"}},
+    {"PortSelection",
+     "DetectedPrinter",
+     "Printer::Detector",
+     "%1 found on COM %2 at %3 bauds",
+     {"SIM-80 Receipt", "6", "115200"}},
+};
+
+QString written(const Written& w) {
+    QString text = QCoreApplication::translate(w.context, w.text);
+    for (const QString& argument : w.arguments)
+        text = text.arg(argument);
+    return text;
+}
+
 // Every text of every window that does not fit its element or sits over a neighbour, one line each.
 QStringList cutTexts(Wizard& wizard) {
     QStringList cut;
@@ -122,7 +158,10 @@ QStringList cutTexts(Wizard& wizard) {
         for (const Layout::Element& e : table.elements) {
             auto* w = page->findChild<QWidget*>(e.name);
             if (!w || !w->isVisibleTo(page)) continue;
-            for (const QString& text : textsOf(w)) {
+            QStringList texts = textsOf(w);
+            for (const Written& extra : kWritten)
+                if (table.name == extra.window && e.name == extra.element) texts << written(extra);
+            for (const QString& text : texts) {
                 if (text.isEmpty()) continue;
                 const auto [drawn, room] = placeOf(w, text);
                 if (const int beyond = overflow(drawn, room); beyond > 0)
