@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     options.process(app);
     const QString asked = options.value(language);
     const QString chosen = Language::choose(asked, QLocale::system().uiLanguages());
-    if (!asked.isEmpty() && chosen != asked)
+    if (!asked.isEmpty() && chosen == Language::kEnglish && !asked.startsWith(Language::kEnglish))
         qWarning("veltaro: no translation for \"%s\"; the wizard speaks English", qUtf8Printable(asked));
     Language::use(chosen);
     // The wizard's pages hide and show one another; the program ends only through the wizard.
