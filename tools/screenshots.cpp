@@ -1,7 +1,8 @@
 // veltaro-screenshots: renders every window of the wizard to PNG files, headless, the way a technician
 // meets them in a run against the simulated printer on COM3. Used by scripts/screenshots; not a test.
 //
-//   veltaro-screenshots [output folder]    (default: docs/screenshots of the source tree)
+//   veltaro-screenshots [--language de|fr|es] [output folder]    (default: docs/screenshots of the source
+//                                                                 tree; in a language, name-<language>.png)
 //
 // It walks the wizard through its own buttons, so each page shows what its handlers put there. A step
 // whose control cannot be found is reported and the window is still rendered as it stands.
@@ -17,6 +18,7 @@
 #include "sensor/chanreflectmodefrm.h"
 #include "sensor/step2.h"
 #include "shell/helpfrm.h"
+#include "shell/language.h"
 #include "shell/splashscreen.h"
 #include "wizard/wizard.h"
 
@@ -38,6 +40,7 @@ constexpr int kSweepMs = 1500; // the monitor draws for this long before it is r
 constexpr int kStepTimeoutMs = 15000;
 
 QString g_folder;
+QString g_suffix;      // "-de" for the windows in German
 QString g_startFolder; // where the program was started, for the file names it prints
 int g_problems = 0;
 
@@ -62,7 +65,7 @@ void settle(int ms = 150) {
 }
 
 void save(const QImage& image, const QString& name) {
-    const QString path = g_folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    const QString path = g_folder + QLatin1Char('/') + name + g_suffix + QStringLiteral(".png");
     if (!image.save(path))
         problem(QStringLiteral("cannot write %1").arg(path));
     else
@@ -205,8 +208,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     Identity::applyToApplication();
     QApplication::setQuitOnLastWindowClosed(false);
-    g_folder = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1])
-                             : QStringLiteral(VELTARO_SOURCE_DIR "/docs/screenshots"))
+    QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.size() >= 2 && arguments.front() == QStringLiteral("--language")) {
+        Language::use(arguments[1]);
+        if (Language::current() != Language::kEnglish) g_suffix = QLatin1Char('-') + Language::current();
+        arguments = arguments.mid(2);
+    }
+    g_folder = QDir(!arguments.isEmpty() ? arguments.front()
+                                         : QStringLiteral(VELTARO_SOURCE_DIR "/docs/screenshots"))
                    .absolutePath();
     QDir().mkpath(g_folder);
     g_startFolder = QDir::currentPath();

@@ -12,13 +12,13 @@
 #include <QRadioButton>
 
 namespace {
-const QString kPaperWarningText =
-    QStringLiteral("It seems that the paper is not removed from the printer.\r\n"
-                   "Please, remove it.\r\n"
-                   "\r\n"
-                   "Note: If the opto-sensor is not well calibrated, the paper "
-                   "detection\r\n"
-                   "may not be correct. In that case, click on cancel.");
+const char* const kPaperWarningText =
+    QT_TRANSLATE_NOOP("Step3", "It seems that the paper is not removed from the printer.\r\n"
+                               "Please, remove it.\r\n"
+                               "\r\n"
+                               "Note: If the opto-sensor is not well calibrated, the paper "
+                               "detection\r\n"
+                               "may not be correct. In that case, click on cancel.");
 } // namespace
 
 Step3::Step3(PageHost& wizard)
@@ -88,8 +88,8 @@ void Step3::Calibrate_Click() {
 // Cancel means: the sensor is not to be trusted yet, calibrate anyway.
 Printer::Calibration::PaperDecision Step3::askAboutPaper(const QPointer<Step3>& self) {
     const QMessageBox::StandardButton answer =
-        Messages::show(this, kPaperWarningText, QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel,
-                       QMessageBox::Ok);
+        Messages::show(this, tr(kPaperWarningText), QMessageBox::Warning,
+                       QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
     if (!self || isUnloaded() || wizard().isEnding()) return Printer::Calibration::PaperDecision::Abandon;
     return answer == QMessageBox::Ok ? Printer::Calibration::PaperDecision::Stop
                                      : Printer::Calibration::PaperDecision::CalibrateAnyway;

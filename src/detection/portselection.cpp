@@ -45,7 +45,8 @@ PortSelection::PortSelection(PageHost& wizard)
                                                                                       : HardwareEntry);
     });
     // The box is modal while the port is still open.
-    m_detector.setAnnounce([this](const Printer::Detector::Found& found) { ReportPrinterFound(found.identification); });
+    m_detector.setAnnounce(
+        [this](const Printer::Detector::Found& found) { ReportPrinterFound(found.identification); });
 }
 
 Link& PortSelection::link() const {
@@ -63,10 +64,10 @@ void PortSelection::Form_Load() {
         if (!link().PortExists(qint16(n))) portButton(n)->setEnabled(false);
     describePorts();
     serialspeed->addItems(Protocol::speeds());
-    serialhandshakeconf->addItems({QStringLiteral("Xon-Xoff"), QStringLiteral("DSR/DTR Mode")});
+    serialhandshakeconf->addItems({tr("Xon-Xoff"), tr("DSR/DTR Mode")});
     serialspeed->setCurrentIndex(int(Protocol::speeds().indexOf(kStartSpeed)));
     serialhandshakeconf->setCurrentIndex(HardwareEntry);
-    setDetectedPrinter(QStringLiteral("No printer found yet, please start detection."));
+    setDetectedPrinter(tr("No printer found yet, please start detection."));
     // No port is chosen until the technician or a search chooses one. Option buttons of one group cannot
     // be cleared one by one, so the group is lifted for a moment.
     for (QRadioButton* button : m_portButtons) {
@@ -107,12 +108,12 @@ void PortSelection::DetectSerialPrinter_Click() {
     for (int n = 1; n <= int(m_portButtons.size()); ++n)
         if (portButton(n)->isChecked()) chosen = qint16(n);
     if (chosen == 0) {
-        Messages::show(this, QStringLiteral("You must select a serial port"), QMessageBox::Critical);
+        Messages::show(this, tr("You must select a serial port"), QMessageBox::Critical);
         return;
     }
     // The port may have gone since the page was loaded (a USB adapter pulled).
     if (!link().PortExists(chosen)) {
-        Messages::show(this, QStringLiteral("This port does not exist"), QMessageBox::Critical);
+        Messages::show(this, tr("This port does not exist"), QMessageBox::Critical);
         return;
     }
     SetBusy(true);
@@ -129,16 +130,17 @@ void PortSelection::DetectSerialPrinter_Click() {
     SetBusy(false);
 }
 
-Printer::Detector::Detection PortSelection::ProbePrinter(qint16 port, const QString& speed, qint16 handshakeIndex) {
+Printer::Detector::Detection PortSelection::ProbePrinter(qint16 port, const QString& speed,
+                                                         qint16 handshakeIndex) {
     return m_detector.probe(port, speed, qint16(handshakeIndex + 1));
 }
 
 void PortSelection::ReportPrinterFound(const QByteArray& reply) {
     state().PrinterFound = true;
     Next->setEnabled(true);
-    const QString text = Protocol::printerName(reply) + QStringLiteral(" found on COM") +
-                         signedNumber(state().PrinterPort) + QStringLiteral(" at ") +
-                         signedNumber(state().PrinterSpeed.toInt()) + QStringLiteral(" bauds");
+    const QString text = tr("%1 found on COM%2 at %3 bauds")
+                             .arg(Protocol::printerName(reply), signedNumber(state().PrinterPort),
+                                  signedNumber(state().PrinterSpeed.toInt()));
     Messages::show(boxParent(), text, QMessageBox::Information);
 }
 
@@ -160,9 +162,9 @@ void PortSelection::Autodetect_Click() {
 
 void PortSelection::showFirmwareLoader() {
     Messages::show(boxParent(),
-                   QStringLiteral("The previous firmware upgrade has not been completed \r\n"
-                                  "successfully, or the firmware has been corrupted.\r\n\r\n"
-                                  "Please, flash the printer firmware."),
+                   tr("The previous firmware upgrade has not been completed \r\n"
+                      "successfully, or the firmware has been corrupted.\r\n\r\n"
+                      "Please, flash the printer firmware."),
                    QMessageBox::Critical);
     wizard().endProgram();
 }

@@ -69,7 +69,7 @@ void Step1::Start_Click() {
 }
 
 void Step1::showNotFound() {
-    Start->setText(QStringLiteral("Search again"));
+    Start->setText(tr("Search again"));
     openHelp(QStringLiteral("Step1NotFound.html"));
     useButtonRow(ButtonRow::WithManualDetect);
     ScanStatus->setText(QString());

@@ -2,6 +2,7 @@
 
 #include "portnames.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -90,7 +91,9 @@ Numbering number(const FolderEntries& folder, QList<Device> system) {
 
 QString describe(int n, const Numbering& ports) {
     const auto port = ports.find(n);
-    if (port == ports.end()) return QStringLiteral("No device has the number %1").arg(PortNames::portName(n));
+    if (port == ports.end())
+        return QCoreApplication::translate("SerialDevices", "No device has the number %1")
+            .arg(PortNames::portName(n));
     const Device& device = port->second;
     return device.description.isEmpty() ? device.path
                                         : device.path + QStringLiteral(", ") + device.description;

@@ -35,7 +35,8 @@ MonitorFrm::MonitorFrm(PageHost& wizard)
       MonitorTimer(control<QTimer>(QStringLiteral("MonitorTimer"))),
       m_sampler(wizard.link(), printerOpto() ? Printer::Sensor::PrinterOpto : Printer::Sensor::NearEnd),
       m_samples(Chart::kSamplesPerSweep),
-      m_record(new RecordMenu(*this, *Picture1, wizard.state().recordFolder, [this] { return recordSheet(); })) {
+      m_record(
+          new RecordMenu(*this, *Picture1, wizard.state().recordFolder, [this] { return recordSheet(); })) {
     connect(MonitorTimer, &QTimer::timeout, this, &MonitorFrm::MonitorTimer_Timer);
     connect(CheckParam, &QPushButton::clicked, this, &MonitorFrm::CheckParam_Click);
     connect(Back, &QPushButton::clicked, this, &MonitorFrm::Back_Click);
@@ -55,8 +56,8 @@ bool MonitorFrm::printerOpto() const {
 }
 
 QString MonitorFrm::caption() const {
-    return printerOpto() ? QStringLiteral("Monitoring printer opto-sensor...")
-                         : QStringLiteral("Monitoring Near End Of Paper opto-sensor...");
+    return printerOpto() ? tr("Monitoring printer opto-sensor...")
+                         : tr("Monitoring Near End Of Paper opto-sensor...");
 }
 
 void MonitorFrm::Form_Load() {
@@ -240,7 +241,8 @@ void MonitorFrm::skipGap() {
     const qint64 missed =
         m_sinceSample.isValid() ? m_sinceSample.elapsed() / Chart::kSampleIntervalMs - 1 : 0;
     const qint64 at = tickCount + std::max<qint64>(missed, 0);
-    for (qint64 i = 0; i < missed; ++i) m_samples.addMissing(m_samplesTaken++ * Chart::kSampleIntervalMs);
+    for (qint64 i = 0; i < missed; ++i)
+        m_samples.addMissing(m_samplesTaken++ * Chart::kSampleIntervalMs);
     const bool newSweep = at >= Chart::kSamplesPerSweep;
     tickCount = qint16(at % Chart::kSamplesPerSweep);
     if (!std::exchange(m_gridStale, false) && !newSweep) return;

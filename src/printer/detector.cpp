@@ -9,8 +9,8 @@
 namespace Printer {
 
 namespace {
-constexpr int kReadLength = 100;          // the longest read detection takes at once
-constexpr qint16 kWakeUpPauseMs = 1000;   // a printer woken by the NUL needs this long before it listens
+constexpr int kReadLength = 100;        // the longest read detection takes at once
+constexpr qint16 kWakeUpPauseMs = 1000; // a printer woken by the NUL needs this long before it listens
 constexpr qint16 kStatusReplyMs = 100;
 constexpr qint16 kIdentificationMs = 250; // the printer sends its whole name well within this
 constexpr qint16 kShortReplyMs = 100;
@@ -89,7 +89,7 @@ Detector::Detection Detector::search() {
         return result;
     };
     state().PrinterFound = false;
-    emit progress(QStringLiteral("Trying to wake-up the printer"));
+    emit progress(tr("Trying to wake-up the printer"));
     if (!wakeUpPorts() || !delay(kWakeUpPauseMs)) return giveUp();
 
     const Outcome loader = checkFirmwareLoader();
@@ -105,8 +105,8 @@ Detector::Detection Detector::search() {
         for (const QString& speed : scanSpeeds()) {
             if (state().PrinterFound) break;
             if (stopRequested()) return giveUp();
-            emit progress(QStringLiteral("Attempting to contact printer on COM ") + portDigit(n) +
-                          QStringLiteral(" at ") + speed + QStringLiteral(" bauds."));
+            emit progress(
+                tr("Attempting to contact printer on COM %1 at %2 bauds.").arg(portDigit(n), speed));
             const Presence presence = testPresence(n, speed);
             if (presence == Presence::Stopped) return giveUp();
             if (presence == Presence::Answered) {
@@ -119,7 +119,7 @@ Detector::Detection Detector::search() {
     }
     if (!state().PrinterFound) {
         result.outcome = Outcome::NoAnswer;
-        result.status = QStringLiteral("No printer found");
+        result.status = tr("No printer found");
         return result;
     }
     result = probeOnce(result.printer.port, result.printer.speed, kHardware);
@@ -151,7 +151,7 @@ Outcome Detector::checkFirmwareLoader() {
     for (const qint16 n : searchedPorts()) {
         if (stopRequested()) return Outcome::Cancelled;
         if (!m_link.PortExists(n)) continue;
-        emit progress(QStringLiteral("Attempting to contact printer in BIOS mode on COM") + portDigit(n));
+        emit progress(tr("Attempting to contact printer in BIOS mode on COM%1").arg(portDigit(n)));
         QCoreApplication::processEvents(); // so that the text shows before the port is tried
         if (stopRequested()) return Outcome::Cancelled;
         if (!openAt(n, kLoaderSpeed, kNoHandshake)) continue;
@@ -203,11 +203,9 @@ Detector::Detection Detector::probe(qint16 port, const QString& speed, qint16 ha
 
 Detector::Detection Detector::probeOnce(qint16 port, const QString& speed, qint16 handshake) {
     const Protocol::Commands commands = m_link.commands();
-    const QString where = QStringLiteral(" on COM ") + portDigit(port) + QStringLiteral(" at ") + speed +
-                          QStringLiteral(" bauds");
     Detection result;
     result.outcome = Outcome::NoAnswer;
-    result.status = QStringLiteral("No printer found") + where;
+    result.status = tr("No printer found on COM %1 at %2 bauds").arg(portDigit(port), speed);
     const auto abandon = [&] {
         giveUpPort();
         result.outcome = Outcome::Cancelled;
@@ -237,7 +235,8 @@ Detector::Detection Detector::probeOnce(qint16 port, const QString& speed, qint1
         if (!result.problem.isEmpty()) result.outcome = Outcome::PortProblem;
         return result;
     }
-    result.status = Protocol::printerName(reply) + QStringLiteral(" found") + where;
+    result.status =
+        tr("%1 found on COM %2 at %3 bauds").arg(Protocol::printerName(reply), portDigit(port), speed);
     state().PrinterFound = true;
     comm().discardInput();
 

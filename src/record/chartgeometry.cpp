@@ -1,5 +1,7 @@
 #include "chartgeometry.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace Chart {
@@ -10,7 +12,7 @@ QPointF toPixels(const UserScale& scale, QPointF user, QSizeF area) {
 }
 
 QString timeBaseText() {
-    return QStringLiteral("Time base: ") + QString::number(kSweepMs / kTimeDivisions) + QStringLiteral("ms");
+    return QCoreApplication::translate("Record", "Time base: %1ms").arg(kSweepMs / kTimeDivisions);
 }
 
 qint16 roundHalfEven(double value) {

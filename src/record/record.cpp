@@ -3,6 +3,8 @@
 #include "chartgeometry.h"
 #include "identity.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace Record {
@@ -10,62 +12,76 @@ namespace Record {
 namespace {
 const QColor kTypeColour{255, 192, 255};
 
+// The record speaks the wizard's language; veltaro-cli installs no translation and writes it in English.
+QString translated(const char* text) { // a text marked with QT_TRANSLATE_NOOP("Record", ...)
+    return QCoreApplication::translate("Record", text);
+}
+
 QString flowText(qint16 handshake) {
-    return handshake == 2 ? QStringLiteral("DSR/DTR Mode") : QStringLiteral("Xon-Xoff");
+    return handshake == 2 ? QCoreApplication::translate("Record", "DSR/DTR Mode")
+                          : QCoreApplication::translate("Record", "Xon-Xoff");
 }
 
 QString printerLine(const Sheet& sheet) {
-    return QStringLiteral("Printer: ") +
-           (sheet.printerName.isEmpty() ? QStringLiteral("(not asked: the link was given)") : sheet.printerName);
+    return QCoreApplication::translate("Record", "Printer: %1")
+        .arg(sheet.printerName.isEmpty()
+                 ? QCoreApplication::translate("Record", "(not asked: the link was given)")
+                 : sheet.printerName);
 }
 
 QString sensorLine(const Sheet& sheet) {
-    if (sheet.sensor == Printer::Sensor::NearEnd) return QStringLiteral("Sensor: Near End Of Paper opto-sensor");
-    QString line = QStringLiteral("Sensor: printer opto-sensor");
-    if (sheet.params)
-        line += sheet.params->optoType != 0 ? QStringLiteral(", transmissive") : QStringLiteral(", reflective");
-    return line;
+    if (sheet.sensor == Printer::Sensor::NearEnd)
+        return QCoreApplication::translate("Record", "Sensor: Near End Of Paper opto-sensor");
+    if (!sheet.params) return QCoreApplication::translate("Record", "Sensor: printer opto-sensor");
+    return sheet.params->optoType != 0
+               ? QCoreApplication::translate("Record", "Sensor: printer opto-sensor, transmissive")
+               : QCoreApplication::translate("Record", "Sensor: printer opto-sensor, reflective");
 }
 
 std::optional<QString> nearEndLine(const Sheet& sheet) {
     const auto last = std::find_if(sheet.samples.rbegin(), sheet.samples.rend(),
                                    [](const Printer::Sample& s) { return s.nearEnd.has_value(); });
     if (last == sheet.samples.rend()) return std::nullopt;
-    return QStringLiteral("Near-end state: ") +
-           (*last->nearEnd == 1 ? QStringLiteral("paper near its end") : QStringLiteral("enough paper"));
+    return *last->nearEnd == 1 ? QCoreApplication::translate("Record", "Near-end state: paper near its end")
+                               : QCoreApplication::translate("Record", "Near-end state: enough paper");
 }
 } // namespace
 
 std::array<Line, 6> parameterLines(const OptoParameterBlock& params) {
     const std::array<Chart::ReferenceLine, 5> colours = Chart::referenceLines(params);
     const auto line = [&](const char* label, int value, size_t i) {
-        return Line{QString::fromLatin1(label) + QString::number(value), colours[i].colour};
+        return Line{translated(label).arg(value), colours[i].colour};
     };
     return {{
-        {params.optoType != 0 ? QStringLiteral("Transmitive Optosensor") : QStringLiteral("Reflective Optosensor"),
+        {params.optoType != 0 ? QCoreApplication::translate("Record", "Transmitive Optosensor")
+                              : QCoreApplication::translate("Record", "Reflective Optosensor"),
          kTypeColour},
-        line("Black Level : ", params.blackLevel, 0),
-        line("Mark / Backing Level : ", params.markLevel, 1),
-        line("Paper Level : ", params.paperLevel, 2),
-        line("Paper Threshold : ", params.paperThreshold, 3),
-        line("Mark / Backing Threshold : ", params.markThreshold, 4),
+        line(QT_TRANSLATE_NOOP("Record", "Black Level : %1"), params.blackLevel, 0),
+        line(QT_TRANSLATE_NOOP("Record", "Mark / Backing Level : %1"), params.markLevel, 1),
+        line(QT_TRANSLATE_NOOP("Record", "Paper Level : %1"), params.paperLevel, 2),
+        line(QT_TRANSLATE_NOOP("Record", "Paper Threshold : %1"), params.paperThreshold, 3),
+        line(QT_TRANSLATE_NOOP("Record", "Mark / Backing Threshold : %1"), params.markThreshold, 4),
     }};
 }
 
 std::vector<Line> blockLines(const Sheet& sheet) {
     std::vector<Line> lines;
     lines.push_back({printerLine(sheet), {}});
-    lines.push_back({QStringLiteral("Port: COM%1, %2").arg(sheet.port).arg(sheet.device), {}});
-    lines.push_back({QStringLiteral("Speed: %1 bauds, %2").arg(sheet.speed, flowText(sheet.handshake)), {}});
+    lines.push_back(
+        {QCoreApplication::translate("Record", "Port: COM%1, %2").arg(sheet.port).arg(sheet.device), {}});
+    lines.push_back({QCoreApplication::translate("Record", "Speed: %1 bauds, %2")
+                         .arg(sheet.speed, flowText(sheet.handshake)),
+                     {}});
     lines.push_back({sensorLine(sheet), {}});
     if (sheet.params)
         for (const Line& line : parameterLines(*sheet.params))
             lines.push_back(line);
     if (const std::optional<QString> nearEnd = nearEndLine(sheet)) lines.push_back({*nearEnd, {}});
-    lines.push_back({QStringLiteral("Recorded: ") + sheet.taken.toOffsetFromUtc(sheet.taken.offsetFromUtc())
-                                                        .toString(Qt::ISODate),
+    lines.push_back({QCoreApplication::translate("Record", "Recorded: %1")
+                         .arg(sheet.taken.toOffsetFromUtc(sheet.taken.offsetFromUtc()).toString(Qt::ISODate)),
                      {}});
-    lines.push_back({QStringLiteral("Recorded by ") + Identity::kProductName, {}});
+    lines.push_back(
+        {QCoreApplication::translate("Record", "Recorded by %1").arg(Identity::kProductName), {}});
     return lines;
 }
 
@@ -75,7 +91,7 @@ qint64 spanMs(const std::vector<Printer::Sample>& samples) {
 }
 
 QString timeBaseText(qint64 spanMs) {
-    return QStringLiteral("Time base: ") + QString::number(spanMs / Chart::kTimeDivisions) + QStringLiteral("ms");
+    return QCoreApplication::translate("Record", "Time base: %1ms").arg(spanMs / Chart::kTimeDivisions);
 }
 
 std::vector<std::vector<QPointF>> traceRuns(const std::vector<Printer::Sample>& samples) {

@@ -3,6 +3,7 @@
 #include "identity.h"
 #include "recordpainter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
@@ -20,7 +21,7 @@ bool writePdf(QSaveFile& file, const Sheet& sheet) {
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     pdf.setResolution(kPdfResolution);
-    pdf.setTitle(QStringLiteral("Sensor record"));
+    pdf.setTitle(QCoreApplication::translate("Record", "Sensor record"));
     pdf.setCreator(Identity::kProductName);
     QPainter painter;
     if (!painter.begin(&pdf)) return false;
@@ -32,7 +33,8 @@ bool writePdf(QSaveFile& file, const Sheet& sheet) {
 }
 
 QString failedText(const QString& path, const QString& reason) {
-    return QStringLiteral("The record could not be written to %1: %2").arg(QDir::toNativeSeparators(path), reason);
+    return QCoreApplication::translate("Record", "The record could not be written to %1: %2")
+        .arg(QDir::toNativeSeparators(path), reason);
 }
 } // namespace
 
@@ -45,7 +47,8 @@ Format formatOf(const QString& path) {
 }
 
 QString unknownSuffixText(const QString& path) {
-    return QStringLiteral("The record cannot be written to %1: the file name must end in .png, .pdf or .csv")
+    return QCoreApplication::translate(
+               "Record", "The record cannot be written to %1: the file name must end in .png, .pdf or .csv")
         .arg(QDir::toNativeSeparators(path));
 }
 

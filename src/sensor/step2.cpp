@@ -16,12 +16,12 @@
 #include <QRadioButton>
 
 namespace {
-const QString kExtensionAbsentText =
-    QStringLiteral("The Near End Of Paper extension has not been detected !\r\n"
-                   "Can not calibrate or monitor the Near End Of Paper "
-                   "opto-sensor.");
-const QString kIncompleteSelectionText =
-    QStringLiteral("Please, select an opto sensor and an action to perform");
+const char* const kExtensionAbsentText =
+    QT_TRANSLATE_NOOP("Step2", "The Near End Of Paper extension has not been detected !\r\n"
+                               "Can not calibrate or monitor the Near End Of Paper "
+                               "opto-sensor.");
+const char* const kIncompleteSelectionText =
+    QT_TRANSLATE_NOOP("Step2", "Please, select an opto sensor and an action to perform");
 } // namespace
 
 Step2::Step2(PageHost& wizard)
@@ -71,12 +71,12 @@ void Step2::Next_Click() {
         const Extension extension = checkExtension();
         if (extension == Extension::Unknown) return;
         if (extension == Extension::Absent) {
-            Messages::show(this, kExtensionAbsentText, QMessageBox::Warning);
+            Messages::show(this, tr(kExtensionAbsentText), QMessageBox::Warning);
             return;
         }
     }
     if (!selectionComplete()) {
-        Messages::show(this, kIncompleteSelectionText, QMessageBox::Warning);
+        Messages::show(this, tr(kIncompleteSelectionText), QMessageBox::Warning);
         return;
     }
     hide();

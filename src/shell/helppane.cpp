@@ -1,6 +1,7 @@
 #include "helppane.h"
 
 #include "installedhelp.h"
+#include "language.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,13 +26,23 @@ HelpPane::HelpPane(QWidget* parent) : QTextBrowser(parent) {
 void HelpPane::Navigate(const QString& path) {
     QFileInfo file(path);
     m_path = path;
-    // The technician's own pages in the working directory come first; started from a menu, the working
-    // directory has none, and the installed page stands in for the one it lacks.
-    const QFileInfo installed(installedHelpDir() + QLatin1Char('/') + file.fileName());
-    if (!readable(file) && readable(installed)) {
-        file = installed;
-        m_path = installed.absoluteFilePath();
-    }
+    // The page in the wizard's language (the folder named after it) comes first, the English page where
+    // that one is missing, page by page. Each is looked for among the technician's own pages in the
+    // working directory first; started from a menu, the working directory has none, and the installed
+    // page stands in for the one it lacks.
+    const QString name = file.fileName();
+    const QStringList folders{file.path(), installedHelpDir()};
+    QStringList candidates;
+    if (Language::current() != Language::kEnglish)
+        for (const QString& folder : folders)
+            candidates << folder + QLatin1Char('/') + Language::current() + QLatin1Char('/') + name;
+    candidates << path << folders.back() + QLatin1Char('/') + name;
+    for (const QString& candidate : candidates)
+        if (readable(QFileInfo(candidate))) {
+            file = QFileInfo(candidate);
+            m_path = candidate == path ? path : file.absoluteFilePath();
+            break;
+        }
     m_missing = !readable(file);
     if (m_missing) {
         // A plain line, not a page: the technician sees which file the help folder lacks.

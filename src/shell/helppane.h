@@ -2,9 +2,10 @@
 
 #include <QTextBrowser>
 
-// The HTML help pane of a page. It only ever shows a local file given by its full path, or, where that
-// file is missing, the installed help page of the same name; a page missing from both gives one plain
-// line saying which file, and the page goes on working.
+// The HTML help pane of a page. It only ever shows a local file given by its full path, or its page in the
+// wizard's language (in the folder of the language beside it); where a file is missing, the installed help
+// page of the same name stands in; a page missing everywhere gives one plain line saying which file, and
+// the page goes on working.
 class HelpPane : public QTextBrowser {
     Q_OBJECT
 public:

@@ -42,6 +42,9 @@ struct Element {
     // Options: the options of one container are one choice; options in different containers that are one
     // choice all the same share a name here.
     QString choice{};
+    // A caption in another language than English may take this width (twips) where the element has free
+    // room beside it; 0: the element keeps its width in every language.
+    int translatedWidth = 0;
 };
 
 struct Window {

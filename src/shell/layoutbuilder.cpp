@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHash>
@@ -23,9 +24,15 @@ namespace {
 
 using Layout::Kind;
 
+// The tables hold the English captions; the window shows them in the language in use.
+QString translated(const QString& caption) {
+    return caption.isEmpty() ? caption : QCoreApplication::translate("Layout", caption.toUtf8().constData());
+}
+
 QRect pixelRect(const Layout::Element& e) {
-    return QRect(Layout::toPixels(e.left), Layout::toPixels(e.top), Layout::toPixels(e.width),
-                 Layout::toPixels(e.height));
+    const bool wider = e.translatedWidth > 0 && translated(e.caption) != e.caption;
+    return QRect(Layout::toPixels(e.left), Layout::toPixels(e.top),
+                 Layout::toPixels(wider ? e.translatedWidth : e.width), Layout::toPixels(e.height));
 }
 
 void applyColours(QWidget* w, const Layout::Element& e) {
@@ -96,12 +103,12 @@ QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFacto
     case Kind::HelpPane:
         return new HelpPane(parent);
     case Kind::Label: {
-        auto* label = new QLabel(e.caption, parent);
+        auto* label = new QLabel(translated(e.caption), parent);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     }
     case Kind::Button: {
-        auto* button = new PageButton(e.caption, parent);
+        auto* button = new PageButton(translated(e.caption), parent);
         button->setAutoDefault(true);
         return button;
     }
@@ -111,14 +118,14 @@ QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFacto
         const QPixmap picture(e.picture);
         button->setIcon(QIcon(picture));
         button->setIconSize(picture.size());
-        button->setAccessibleName(e.caption);
-        button->setToolTip(e.caption);
+        button->setAccessibleName(translated(e.caption));
+        button->setToolTip(translated(e.caption));
         return button;
     }
     case Kind::Frame:
-        return new QGroupBox(e.caption, parent);
+        return new QGroupBox(translated(e.caption), parent);
     case Kind::Option:
-        return new QRadioButton(e.caption, parent);
+        return new QRadioButton(translated(e.caption), parent);
     case Kind::DropDown: {
         auto* list = new QComboBox(parent);
         list->setEditable(false);
@@ -182,7 +189,7 @@ void nameList(QWidget* previous, QWidget* w, const Layout::Element& e) {
 
 void applyWindow(QWidget* window, const Layout::Window& layout) {
     window->setObjectName(layout.name);
-    window->setWindowTitle(layout.title);
+    window->setWindowTitle(translated(layout.title));
     if (!layout.icon.isEmpty()) window->setWindowIcon(QIcon(layout.icon));
     Qt::WindowFlags flags;
     switch (layout.frame) {

@@ -22,7 +22,7 @@ SplashScreen::SplashScreen(PageHost& wizard)
 
 void SplashScreen::Form_Load() {
     Timer->start(kShownMs);
-    Rev->setText(QStringLiteral("Rev: ") + Identity::kVersionText);
+    Rev->setText(tr("Rev: %1").arg(Identity::kVersionText));
 }
 
 void SplashScreen::start() {

@@ -14,6 +14,7 @@
 #include "sensor/step2.h"
 #include "shell/helpfrm.h"
 #include "shell/helppane.h"
+#include "shell/language.h"
 #include "shell/splashscreen.h"
 #include "wizard/wizard.h"
 
@@ -338,7 +339,8 @@ private slots:
 
     // A page missing from the working directory comes from the installed folder beside the program
     // (<prefix>/bin/../share/veltaro/help); a page in both comes from the working directory, read anew
-    // when asked for again; a page in neither is one plain line naming it.
+    // when asked for again; a page in neither is one plain line naming it. In another language its page in
+    // the folder of the language comes first, the English page where it has none.
     void whereHelpPagesComeFrom() {
         QTemporaryDir working;
         const QString asked = working.filePath("Extra.html");
@@ -356,6 +358,15 @@ private slots:
             pane.Navigate(asked);
             QCOMPARE(pane.toPlainText(), folder);
         }
+        const auto english = qScopeGuard([] { Language::use(Language::kEnglish); });
+        Language::use("de");
+        pane.Navigate(asked);
+        QCOMPARE(pane.toPlainText(), working.path() + "/./");
+        QFile german(working.filePath("de/Extra.html"));
+        QVERIFY(QDir().mkpath(working.filePath("de")) && german.open(QIODevice::WriteOnly) &&
+                german.write("de") && german.flush());
+        pane.Navigate(asked);
+        QCOMPARE(pane.toPlainText(), "de");
     }
 };
 
