@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 
 #include <memory>
+#include <optional>
 
 using namespace Cli;
 
@@ -272,7 +273,12 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return kDone;
     }
-    Session session;
-    const Console console(app, session);
-    return run(*found, parser, session);
+    // The session is ended before the console: its end lets the last bytes out (the printer put back at
+    // its speed), and only then may a console window being closed let the system end the process.
+    std::optional<Session> session(std::in_place);
+    std::optional<Console> console(std::in_place, app, *session);
+    const int status = run(*found, parser, *session);
+    session.reset();
+    console.reset();
+    return status;
 }
