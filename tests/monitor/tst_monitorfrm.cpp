@@ -5,6 +5,7 @@
 #include "monitor/chartgeometry.h"
 #include "monitor/monitorfrm.h"
 #include "monitor/printparam.h"
+#include "monitor/record.h"
 #include "monitor/stripchart.h"
 #include "support/sensorsteps.h"
 
