@@ -36,13 +36,17 @@ Entry urlIn(const QByteArray& entry, const struct stat& st) {
     const QString name = QFile::decodeName(entry);
     if (st.st_size > kLargestEntry) return {{}, QObject::tr("%1 is too large to be a port entry").arg(name)};
     const int fd = ::open(entry.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return {{}, QObject::tr("%1 cannot be read: %2").arg(name, QString::fromLocal8Bit(std::strerror(errno)))};
+    if (fd < 0)
+        return {{},
+                QObject::tr("%1 cannot be read: %2").arg(name, QString::fromLocal8Bit(std::strerror(errno)))};
     char text[kLargestEntry];
     const ssize_t length = ::read(fd, text, sizeof(text));
     ::close(fd);
     const QString url = length > 0 ? Rfc2217::urlInEntryText(QByteArray(text, int(length))) : QString();
     if (url.isEmpty())
-        return {{}, QObject::tr("%1 holds no address of the form rfc2217://HOST:PORT on its first line").arg(name)};
+        return {
+            {},
+            QObject::tr("%1 holds no address of the form rfc2217://HOST:PORT on its first line").arg(name)};
     return {url, {}};
 }
 

@@ -33,9 +33,9 @@ bool listed(const QString& device) {
 }
 
 // What an entry says: its address, the device it names while the system lists it, or else nothing (an
-// empty string: it leads nowhere, as an empty file does). A text that is neither an address nor a device name, an older remote
-// entry without an address, and an entry for a number the wizard does not have are no entry at all: they
-// hide nothing and open nothing, and `wrong` says why.
+// empty string: it leads nowhere, as an empty file does). A text that is neither an address nor a device
+// name, an older remote entry without an address, and an entry for a number the wizard does not have are no
+// entry at all: they hide nothing and open nothing, and `wrong` says why.
 std::optional<QString> targetOf(const QString& folder, const QString& name, int n, QString* wrong) {
     const QString path = QDir::toNativeSeparators(folder + QLatin1Char('/') + name);
     if (n > kLastPort) {
@@ -47,8 +47,8 @@ std::optional<QString> targetOf(const QString& folder, const QString& name, int 
     const QString line = firstLine(folder + QLatin1Char('/') + name);
     if (Rfc2217::parseUrl(line)) return line;
     if (line.isEmpty() && !name.endsWith(kRemoteEntry, Qt::CaseInsensitive)) return QString(); // hides n
-    const QString device = name.endsWith(kRemoteEntry, Qt::CaseInsensitive) ? QString()
-                                                                            : PortNames::systemDeviceName(line);
+    const QString device =
+        name.endsWith(kRemoteEntry, Qt::CaseInsensitive) ? QString() : PortNames::systemDeviceName(line);
     if (device.isEmpty()) {
         *wrong = QObject::tr("%1 names neither a device (COM12) nor an address (rfc2217://HOST:PORT) on its "
                              "first line")

@@ -52,10 +52,11 @@ bool RecordMenu::writing() const {
 
 void RecordMenu::release() {
     // Opened from the event loop, not from the end of the tick: the tick's handler returns first.
-    if (m_asked) QTimer::singleShot(0, this, [this] {
-        if (m_held && m_held()) return; // another tick waits by now; its end releases the dialog
-        if (const std::optional<Kind> kind = std::exchange(m_asked, std::nullopt)) ask(*kind);
-    });
+    if (m_asked)
+        QTimer::singleShot(0, this, [this] {
+            if (m_held && m_held()) return; // another tick waits by now; its end releases the dialog
+            if (const std::optional<Kind> kind = std::exchange(m_asked, std::nullopt)) ask(*kind);
+        });
 }
 
 void RecordMenu::ask(Kind kind) {

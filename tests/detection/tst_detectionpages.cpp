@@ -98,7 +98,8 @@ private slots:
             << none << "18 @57600" << false;
         // One page drives the port at a time: the port selection page is not offered until the search ends.
         QTest::newRow("manual detection is not offered while it runs")
-            << 19200 << QStringList{manual} << QStringList{"Step2"} << box << found << "18 @19200 hw" << false;
+            << 19200 << QStringList{manual} << QStringList{"Step2"} << box << found << "18 @19200 hw"
+            << false;
         QTest::newRow("closed in the pause after the wake-up")
             << 19200 << QStringList{"Trying to wake-up the printer|close"} << noBox << noBox << none
             << "00 @57600" << false;

@@ -86,9 +86,12 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("text"); // empty: a link to the pseudo-terminal
         QTest::addColumn<QString>("told");
-        QTest::newRow("a text that is no address") << "COM1" << QByteArray("printer on the left\n") << "holds no address";
-        QTest::newRow("an address without a port") << "COM1" << QByteArray("rfc2217://kiosk\n") << "holds no address";
-        QTest::newRow("an entry above COM6 naming the adapter") << "COM7" << QByteArray() << "only COM1 to COM6";
+        QTest::newRow("a text that is no address")
+            << "COM1" << QByteArray("printer on the left\n") << "holds no address";
+        QTest::newRow("an address without a port")
+            << "COM1" << QByteArray("rfc2217://kiosk\n") << "holds no address";
+        QTest::newRow("an entry above COM6 naming the adapter")
+            << "COM7" << QByteArray() << "only COM1 to COM6";
         QTest::newRow("a link to a text") << "COM2" << QByteArray("link") << "which is no serial device";
     }
     void filesThatAreNoEntry() {
@@ -106,7 +109,8 @@ private slots:
             QCOMPARE(PortNames::devicePath(n), n == 1 ? line->pty.slavePath() : QString());
         const QStringList mistakes = PortNames::folderMistakes();
         QCOMPARE(mistakes.size(), 1);
-        QVERIFY2(mistakes.front().startsWith(entry) && mistakes.front().contains(told), qPrintable(mistakes.front()));
+        QVERIFY2(mistakes.front().startsWith(entry) && mistakes.front().contains(told),
+                 qPrintable(mistakes.front()));
     }
 
     // COM1..COM6 over the port folder ("n>device", nothing after ">" when the entry leads nowhere) and the

@@ -177,7 +177,8 @@ private slots:
                 QVERIFY2(std::exchange(asked, e.timeMs) <= e.timeMs - 120, "asked too soon");
         // The ticks that fell due meanwhile are missing samples in the record, not a timeline closed up.
         const std::vector<Printer::Sample> samples = monitor.recordSheet().samples;
-        QVERIFY(std::any_of(samples.begin(), samples.end(), [](const Printer::Sample& s) { return !s.value; }));
+        QVERIFY(
+            std::any_of(samples.begin(), samples.end(), [](const Printer::Sample& s) { return !s.value; }));
         monitor.Back->click();
     }
 

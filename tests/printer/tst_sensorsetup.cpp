@@ -86,7 +86,8 @@ private slots:
         QTRY_COMPARE(b.comm.inBufferCount(), 1);
         printer.setPaperPresent(false);
         QByteArray replied;
-        connect(&printer, &Sim::SimulatedPrinter::replySent, this, [&](const QByteArray& r) { replied += r; });
+        connect(&printer, &Sim::SimulatedPrinter::replySent, this,
+                [&](const QByteArray& r) { replied += r; });
         QCOMPARE(calibration.run().outcome, Outcome::Done);
         QCOMPARE(replied.size(), 2); // the paper status and the end mark, both read
     }
