@@ -171,7 +171,11 @@ int wholeSeconds(const QCommandLineParser& parser, const QString& option, int le
 
 // A record's file is checked with the other words, before the printer hears anything.
 QString recordFile(const Command& command, const QCommandLineParser& parser) {
-    if (!parser.isSet(QStringLiteral("record"))) return {};
+    // Asked of a command without the option, the parser would warn on standard error ("option not defined").
+    const bool takesRecord =
+        std::any_of(command.options.begin(), command.options.end(),
+                    [](const QCommandLineOption& o) { return o.names().contains(QStringLiteral("record")); });
+    if (!takesRecord || !parser.isSet(QStringLiteral("record"))) return {};
     const QString path = parser.value(QStringLiteral("record"));
     const Record::Format format = Record::formatOf(path);
     if (format == Record::Format::Unknown) usage(Record::unknownSuffixText(path));
