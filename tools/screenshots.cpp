@@ -13,10 +13,10 @@
 #include "link/link.h"
 #include "monitor/monitorfrm.h"
 #include "monitor/printparam.h"
+#include "record/identity.h"
 #include "sensor/chanreflectmodefrm.h"
 #include "sensor/step2.h"
 #include "shell/helpfrm.h"
-#include "shell/identity.h"
 #include "shell/splashscreen.h"
 #include "wizard/wizard.h"
 

@@ -2,13 +2,13 @@
 #include "console.h"
 
 #include "link/portnames.h"
-#include "monitor/recordfile.h"
 #include "link/serialdevices.h"
 #include "printer/calibration.h"
 #include "printer/detector.h"
-#include "printer/samplestore.h"
 #include "printer/sampler.h"
+#include "printer/samplestore.h"
 #include "printer/sensorsetup.h"
+#include "record/recordfile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -7,8 +7,8 @@
 #include "link/portnames.h"
 #include "link/protocol.h"
 #include "link/rfc2217.h"
-#include "monitor/recordfile.h"
 #include "printer/detector.h"
+#include "record/recordfile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -3,9 +3,6 @@
 #include "serialdevices.h"
 
 namespace {
-constexpr int kFirstPort = 1;
-constexpr int kLastPort = 6;
-
 std::map<int, QString>& assigned() {
     static std::map<int, QString> devices;
     return devices;

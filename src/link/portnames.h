@@ -19,6 +19,10 @@
 // exists while its entry does.
 namespace PortNames {
 
+// The ports the wizard knows, COM1 to COM6; more devices than numbers are reached by their name.
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 6;
+
 QString portName(int n); // "COM" and the decimal digits of n
 
 // The device path the serial layer opens for port n; empty when port n names nothing.

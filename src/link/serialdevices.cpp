@@ -10,8 +10,6 @@
 namespace SerialDevices {
 namespace {
 
-constexpr int kLastPort = 6;
-
 std::optional<QList<Device>>& replacement() {
     static std::optional<QList<Device>> devices;
     return devices;
@@ -27,7 +25,7 @@ int ownPort(const QString& path) {
         n = match.captured(1).toInt();
     else if (const QRegularExpressionMatch match = uart.match(path); match.hasMatch())
         n = match.captured(1).toInt() + 1;
-    return n >= 1 && n <= kLastPort ? n : 0;
+    return n >= PortNames::kFirstPort && n <= PortNames::kLastPort ? n : 0;
 }
 
 // Device names in the order a technician reads them: /dev/ttyUSB10 after /dev/ttyUSB9.
@@ -79,11 +77,11 @@ Numbering number(const FolderEntries& folder, QList<Device> system) {
         else if (taken.insert(own).second)
             ports[own] = d;
     }
-    int next = 1;
+    int next = PortNames::kFirstPort;
     for (const Device& d : others) {
         while (taken.count(next) != 0)
             ++next;
-        if (next > kLastPort) break; // more devices than numbers: the rest are reached by their name
+        if (next > PortNames::kLastPort) break; // more devices than numbers: the rest are reached by their name
         taken.insert(next);
         ports[next] = d;
     }

@@ -1,10 +1,10 @@
 #include "monitorfrm.h"
 
-#include "chartgeometry.h"
 #include "link/link.h"
 #include "link/portnames.h"
 #include "printparam.h"
-#include "record.h"
+#include "record/chartgeometry.h"
+#include "record/record.h"
 #include "recordmenu.h"
 #include "sensor/step2.h"
 #include "shell/messages.h"

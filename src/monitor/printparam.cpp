@@ -1,7 +1,7 @@
 #include "printparam.h"
 
 #include "monitorfrm.h"
-#include "record.h"
+#include "record/record.h"
 #include "shell/pagehost.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "recordmenu.h"
 
-#include "recordfile.h"
+#include "record/recordfile.h"
 #include "shell/messages.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record.h"
+#include "record/record.h"
 
 #include <QObject>
 #include <QString>

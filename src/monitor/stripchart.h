@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chartgeometry.h"
+#include "record/chartgeometry.h"
 
 #include <QColor>
 #include <QFrame>

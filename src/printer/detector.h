@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/portnames.h"
 #include "outcome.h"
 
 #include <QByteArray>
@@ -23,8 +24,8 @@ namespace Printer {
 class Detector : public QObject {
     Q_OBJECT
 public:
-    static constexpr qint16 kFirstPort = 1;
-    static constexpr qint16 kLastPort = 6;
+    static constexpr qint16 kFirstPort = PortNames::kFirstPort;
+    static constexpr qint16 kLastPort = PortNames::kLastPort;
     // Handshake numbers: 1 XON/XOFF, 2 hardware.
     static constexpr qint16 kXonXoff = 1;
     static constexpr qint16 kHardware = 2;

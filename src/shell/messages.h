@@ -1,6 +1,6 @@
 #pragma once
 
-#include "identity.h"
+#include "record/identity.h"
 
 #include <QMessageBox>
 #include <QString>

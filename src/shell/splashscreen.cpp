@@ -1,7 +1,7 @@
 #include "splashscreen.h"
 
-#include "identity.h"
 #include "pagehost.h"
+#include "record/identity.h"
 
 #include <QKeyEvent>
 #include <QLabel>

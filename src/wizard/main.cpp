@@ -1,4 +1,4 @@
-#include "shell/identity.h"
+#include "record/identity.h"
 #include "wizard/wizard.h"
 
 #include <QApplication>

@@ -2,11 +2,11 @@
 // the reference lines, the near-end indicator, the sheet's texts and place), ticks that never overlap,
 // and the ways off the page mid-tick or while the port is lost; what the page shows of a lost port and of
 // its return. What the printer is sent and at which speed is the sampler's test.
-#include "monitor/chartgeometry.h"
 #include "monitor/monitorfrm.h"
 #include "monitor/printparam.h"
 #include "monitor/record.h"
 #include "monitor/stripchart.h"
+#include "record/chartgeometry.h"
 #include "support/sensorsteps.h"
 
 #include <QLabel>

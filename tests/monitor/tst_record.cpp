@@ -1,12 +1,12 @@
 // The monitor's record: what its picture, its PDF and its samples hold, how a write fails, and the
 // monitor page's menu, dialog and saves against the simulated printer, also when the page is left
 // meanwhile.
-#include "monitor/chartgeometry.h"
 #include "monitor/monitorfrm.h"
-#include "monitor/recordfile.h"
 #include "monitor/recordmenu.h"
-#include "monitor/recordpainter.h"
 #include "monitor/stripchart.h"
+#include "record/chartgeometry.h"
+#include "record/recordfile.h"
+#include "record/recordpainter.h"
 #include "support/sensorsteps.h"
 #include "support/sentreplies.h"
 

@@ -1,7 +1,7 @@
 #include "recordfile.h"
 
+#include "identity.h"
 #include "recordpainter.h"
-#include "shell/identity.h"
 
 #include <QDir>
 #include <QFileInfo>

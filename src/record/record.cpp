@@ -1,7 +1,7 @@
 #include "record.h"
 
 #include "chartgeometry.h"
-#include "shell/identity.h"
+#include "identity.h"
 
 #include <algorithm>
 
