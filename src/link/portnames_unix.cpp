@@ -19,8 +19,6 @@
 
 namespace {
 constexpr ssize_t kLargestEntry = 4096; // an address is a line; anything larger is not an entry
-constexpr int kFirstPort = 1;
-constexpr int kLastPort = 6;
 
 // What an entry is: a port's device or address, nothing (a link that leads nowhere hides its number), or
 // no entry at all, for the reason given. An entry that is none hides nothing and opens nothing: a text
@@ -64,12 +62,12 @@ Entry deviceOf(const QByteArray& entry) {
 }
 
 Entry entryAt(const QByteArray& entry, int n) {
-    if (n < kFirstPort || n > kLastPort)
+    if (n < PortNames::kFirstPort || n > PortNames::kLastPort)
         return {{},
                 QObject::tr("%1 is for a port the wizard does not have: only COM%2 to COM%3 are ports")
                     .arg(QFile::decodeName(entry))
-                    .arg(kFirstPort)
-                    .arg(kLastPort)};
+                    .arg(PortNames::kFirstPort)
+                    .arg(PortNames::kLastPort)};
     struct stat st {};
     if (::lstat(entry.constData(), &st) == 0 && S_ISREG(st.st_mode)) return urlIn(entry, st);
     return deviceOf(entry);

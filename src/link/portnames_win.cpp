@@ -18,7 +18,6 @@ namespace {
 // address only.
 const QString kRemoteEntry = QStringLiteral("-remote.txt");
 constexpr qint64 kLargestEntry = 4096;
-constexpr int kLastPort = 6;
 
 QString firstLine(const QString& path) {
     QFile file(path);
@@ -38,10 +37,10 @@ bool listed(const QString& device) {
 // entry at all: they hide nothing and open nothing, and `wrong` says why.
 std::optional<QString> targetOf(const QString& folder, const QString& name, int n, QString* wrong) {
     const QString path = QDir::toNativeSeparators(folder + QLatin1Char('/') + name);
-    if (n > kLastPort) {
+    if (n > PortNames::kLastPort) {
         *wrong = QObject::tr("%1 is for a port the wizard does not have: only COM1 to COM%2 are ports")
                      .arg(path)
-                     .arg(kLastPort);
+                     .arg(PortNames::kLastPort);
         return std::nullopt;
     }
     const QString line = firstLine(folder + QLatin1Char('/') + name);

@@ -4,9 +4,9 @@
 // its return. What the printer is sent and at which speed is the sampler's test.
 #include "monitor/monitorfrm.h"
 #include "monitor/printparam.h"
-#include "monitor/record.h"
 #include "monitor/stripchart.h"
 #include "record/chartgeometry.h"
+#include "record/record.h"
 #include "support/sensorsteps.h"
 
 #include <QLabel>
