@@ -70,6 +70,10 @@ int requireExtension(Session& session) {
 } // namespace
 
 int listPorts(bool json) {
+    // A file of the port folder that is no entry is told, naming it: the port it was meant for is
+    // numbered as if it were not there, which a technician would not guess from the list alone.
+    for (const QString& mistake : PortNames::folderMistakes())
+        printError(mistake + QStringLiteral("; it is not used."));
     QJsonArray list;
     for (qint16 n = Printer::Detector::kFirstPort; n <= Printer::Detector::kLastPort; ++n) {
         const SerialDevices::Device device = SerialDevices::portDevice(n).value_or(SerialDevices::Device{});

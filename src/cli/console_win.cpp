@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace Cli {
 
@@ -45,8 +46,13 @@ Console::Console(QCoreApplication& app, Session& session) {
 
 Console::~Console() {
     std::fflush(stdout);
+    // No further event reaches the session, which has ended; a handler already waiting for the tidying
+    // is let go, and the system may end the process.
     interruptible = nullptr;
-    if (tidiedUp) SetEvent(tidiedUp);
+    SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+    if (!tidiedUp) return;
+    SetEvent(tidiedUp);
+    CloseHandle(std::exchange(tidiedUp, nullptr));
 }
 
 bool Console::outputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }

@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 
 #include <memory>
+#include <optional>
 
 using namespace Cli;
 
@@ -201,7 +202,11 @@ int wholeSeconds(const QCommandLineParser& parser, const QString& option, int le
 
 // A record's file is checked with the other words, before the printer hears anything.
 QString recordFile(const Command& command, const QCommandLineParser& parser) {
-    if (!parser.isSet(QStringLiteral("record"))) return {};
+    // Asked of a command without the option, the parser would warn on standard error ("option not defined").
+    const bool takesRecord =
+        std::any_of(command.options.begin(), command.options.end(),
+                    [](const QCommandLineOption& o) { return o.names().contains(QStringLiteral("record")); });
+    if (!takesRecord || !parser.isSet(QStringLiteral("record"))) return {};
     const QString path = parser.value(QStringLiteral("record"));
     const Record::Format format = Record::formatOf(path);
     if (format == Record::Format::Unknown) usage(Record::unknownSuffixText(path));
@@ -304,7 +309,12 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return kDone;
     }
-    Session session;
-    const Console console(app, session);
-    return run(*found, parser, session);
+    // The session is ended before the console: its end lets the last bytes out (the printer put back at
+    // its speed), and only then may a console window being closed let the system end the process.
+    std::optional<Session> session(std::in_place);
+    std::optional<Console> console(std::in_place, app, *session);
+    const int status = run(*found, parser, *session);
+    session.reset();
+    console.reset();
+    return status;
 }

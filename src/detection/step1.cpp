@@ -49,14 +49,16 @@ void Step1::Form_Unload() {
 
 void Step1::Start_Click() {
     setCursor(Qt::WaitCursor);
-    Exit->setEnabled(false);
-    Start->setEnabled(false);
+    // The port selection page drives the same port: shown during a search, its Detect and Back would
+    // close and reopen the port under the search, and its success would show the sensor page beside it.
+    for (QPushButton* button : {Exit, Start, ManualDetect})
+        button->setEnabled(false);
     wizard().get<PortSelection>().Autodetect_Click();
     // Closed during the search, or a printer stuck in its firmware loader: the program has ended.
     if (wizard().isEnding()) return;
     unsetCursor();
-    Exit->setEnabled(true);
-    Start->setEnabled(true);
+    for (QPushButton* button : {Exit, Start, ManualDetect})
+        button->setEnabled(true);
     if (wizard().state().PrinterFound) {
         hide();
         // On the first arrival loading Step2 has run its Form_Load already; it runs again as the reset.
@@ -87,8 +89,6 @@ void Step1::useButtonRow(ButtonRow row) {
 }
 
 void Step1::ManualDetect_Click() {
-    // During a repeated search this leaves the search running; it ends on its own and Start_Click
-    // finishes as usual.
     hide();
     wizard().get<PortSelection>().show();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <map>
@@ -52,5 +53,9 @@ int portOf(const QString& device);
 // The port folder as this system keeps it (portnames_unix.cpp, portnames_win.cpp): every entry, by
 // number, with its device or address, or an empty string when it leads nowhere.
 std::map<int, QString> folderEntries();
+// The files of the port folder that look like entries but are none (a text without an address, a number
+// outside COM1..COM6, a link to something that is no serial device), one sentence each naming the file.
+// Such a file hides no number and opens nothing.
+QStringList folderMistakes();
 
 } // namespace PortNames

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QObject>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -31,13 +32,49 @@ bool listed(const QString& device) {
 }
 
 // What an entry says: its address, the device it names while the system lists it, or else nothing (an
-// empty string: it leads nowhere). An older remote entry without an address is no entry at all.
-std::optional<QString> targetOf(const QString& folder, const QString& name) {
+// empty string: it leads nowhere, as an empty file does). A text that is neither an address nor a device
+// name, an older remote entry without an address, and an entry for a number the wizard does not have are no
+// entry at all: they hide nothing and open nothing, and `wrong` says why.
+std::optional<QString> targetOf(const QString& folder, const QString& name, int n, QString* wrong) {
+    const QString path = QDir::toNativeSeparators(folder + QLatin1Char('/') + name);
+    if (n > PortNames::kLastPort) {
+        *wrong = QObject::tr("%1 is for a port the wizard does not have: only COM1 to COM%2 are ports")
+                     .arg(path)
+                     .arg(PortNames::kLastPort);
+        return std::nullopt;
+    }
     const QString line = firstLine(folder + QLatin1Char('/') + name);
     if (Rfc2217::parseUrl(line)) return line;
-    if (name.endsWith(kRemoteEntry)) return std::nullopt;
-    const QString device = PortNames::systemDeviceName(line);
+    if (line.isEmpty() && !name.endsWith(kRemoteEntry, Qt::CaseInsensitive)) return QString(); // hides n
+    const QString device =
+        name.endsWith(kRemoteEntry, Qt::CaseInsensitive) ? QString() : PortNames::systemDeviceName(line);
+    if (device.isEmpty()) {
+        *wrong = QObject::tr("%1 names neither a device (COM12) nor an address (rfc2217://HOST:PORT) on its "
+                             "first line")
+                     .arg(path);
+        return std::nullopt;
+    }
     return listed(device) ? device : QString();
+}
+
+void readFolder(std::map<int, QString>* entries, QStringList* wrong) {
+    const QString folder = PortNames::portFolder();
+    // COMn as portName(n) spells it: no leading zero, as the entry of one port is looked for.
+    static const QRegularExpression entryName(QStringLiteral("^COM([1-9]\\d{0,2})-(port|remote)\\.txt$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    // Sorted by name whatever the case (Windows' file names ignore it): COMn-port.txt comes before
+    // COMn-remote.txt and decides. No name filter: QDir makes a regular expression of one at every
+    // listing, and a port is looked up at every open, each monitor tick's too.
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
+        const QRegularExpressionMatch match = entryName.match(name);
+        const int n = match.captured(1).toInt();
+        if (!match.hasMatch() || entries->count(n) != 0) continue;
+        QString mistake;
+        if (std::optional<QString> target = targetOf(folder, name, n, &mistake))
+            (*entries)[n] = *target;
+        else if (wrong && !mistake.isEmpty())
+            *wrong << mistake;
+    }
 }
 } // namespace
 
@@ -49,20 +86,15 @@ QString portFolder() {
 
 std::map<int, QString> folderEntries() {
     std::map<int, QString> entries;
-    const QString folder = portFolder();
-    // COMn as portName(n) spells it: no leading zero, as the entry of one port is looked for.
-    static const QRegularExpression entryName(QStringLiteral("^COM([1-9]\\d{0,2})-(port|remote)\\.txt$"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    // Sorted by name whatever the case (Windows' file names ignore it): COMn-port.txt comes before
-    // COMn-remote.txt and decides. No name filter: QDir makes a regular expression of one at every
-    // listing, and a port is looked up at every open, each monitor tick's too.
-    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
-        const QRegularExpressionMatch match = entryName.match(name);
-        if (!match.hasMatch() || entries.count(match.captured(1).toInt()) != 0) continue;
-        if (std::optional<QString> target = targetOf(folder, name))
-            entries[match.captured(1).toInt()] = *target;
-    }
+    readFolder(&entries, nullptr);
     return entries;
+}
+
+QStringList folderMistakes() {
+    std::map<int, QString> entries;
+    QStringList wrong;
+    readFolder(&entries, &wrong);
+    return wrong;
 }
 
 QString systemDeviceName(const QString& given) {

@@ -37,7 +37,7 @@ RemoteLine::~RemoteLine() {
 }
 
 bool RemoteLine::isRemote(const QString& path) {
-    return path.startsWith(QLatin1String("rfc2217://"));
+    return Rfc2217::namesRemote(path);
 }
 
 bool RemoteLine::open(const QString& path, const Settings& settings, QString* reason) {

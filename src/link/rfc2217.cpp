@@ -174,7 +174,12 @@ void Decoder::endSubnegotiation(Decoded* out) {
     if (code > 0 && command != ours.end()) out->answers.append({*command, m_sub.mid(2)});
 }
 
+bool namesRemote(const QString& text) {
+    return text.trimmed().startsWith(QLatin1String("rfc2217://"), Qt::CaseInsensitive);
+}
+
 std::optional<Address> parseUrl(const QString& text) {
+    if (!namesRemote(text)) return std::nullopt;
     const QUrl url(text.trimmed(), QUrl::StrictMode);
     if (!url.isValid() || url.scheme() != QLatin1String("rfc2217") || url.host().isEmpty() ||
         url.port() < 1 || !url.userInfo().isEmpty() ||

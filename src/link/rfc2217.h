@@ -84,6 +84,10 @@ struct Address {
     QString host;
     quint16 port = 0;
 };
+// Whether a port's device names a remote port at all: its scheme, in any case, blanks around it allowed.
+// The one test for "is a remote port" and "opens as a remote port": every address parseUrl takes
+// passes it, so nothing listed as remote is opened as a file.
+bool namesRemote(const QString& text);
 std::optional<Address> parseUrl(const QString& url);
 // The URL on the first line of a port folder entry's text (a small regular file); empty when that line
 // holds none.

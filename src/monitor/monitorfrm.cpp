@@ -46,6 +46,7 @@ MonitorFrm::MonitorFrm(PageHost& wizard)
     connect(&m_sampler, &Printer::Sampler::lost, this, &MonitorFrm::sampleLost);
     connect(&m_sampler, &Printer::Sampler::parametersRead, this, &MonitorFrm::parametersRead);
     connect(&m_sampler, &Printer::Sampler::resumed, this, &MonitorFrm::sampleResumed);
+    m_record->setHeld([this] { return m_inTick; });
     m_backNotice.setSingleShot(true);
     m_backNotice.setInterval(kBackNoticeMs);
     connect(&m_backNotice, &QTimer::timeout, this, [this] { setWindowTitle(caption()); });
@@ -107,14 +108,25 @@ void MonitorFrm::BuiltGrid() {
 }
 
 void MonitorFrm::MonitorTimer_Timer() {
-    // A tick that is still waiting for its reply keeps the port: this one is dropped, not queued.
-    if (!m_sampler.tickDue()) return;
+    // A tick that is still waiting for its reply keeps the port: this one is dropped, not queued, and
+    // the record holds it as missing, so that its timeline keeps the time the wait took.
+    if (!m_sampler.tickDue()) {
+        if (m_inTick) ++m_ticksMissed;
+        return;
+    }
     if (tickCount == 0) BuiltGrid();
     tickCount = qint16(tickCount + 1);
     const QPointer<MonitorFrm> self(this);
+    const qint64 ms = m_samplesTaken++ * Chart::kSampleIntervalMs;
+    m_inTick = true;
     const Printer::Result<Printer::Sampler::Reading> sample = m_sampler.readSample();
     if (!self) return;
-    keepSample(sample);
+    m_inTick = false;
+    keepSample(ms, sample);
+    // After a failed tick the return of the port counts the time lost (skipGap).
+    for (; m_ticksMissed > 0; --m_ticksMissed)
+        if (sample.ok()) m_samples.addMissing(m_samplesTaken++ * Chart::kSampleIntervalMs);
+    m_record->release();
     // The page was left or the port failed (the sampler tells that) while the tick waited.
     if (!sample.ok()) return;
     drawSample(sample.value.value);
@@ -134,8 +146,7 @@ void MonitorFrm::drawSample(qint16 sample) {
     m_sinceSample.start();
 }
 
-void MonitorFrm::keepSample(const Printer::Result<Printer::Sampler::Reading>& sample) {
-    const qint64 ms = m_samplesTaken++ * Chart::kSampleIntervalMs;
+void MonitorFrm::keepSample(qint64 ms, const Printer::Result<Printer::Sampler::Reading>& sample) {
     if (sample.ok())
         m_samples.add(ms, sample.value.value, sample.value.nearEnd);
     else

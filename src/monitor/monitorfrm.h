@@ -71,7 +71,7 @@ private:
     void drawSample(qint16 sample);
     void showNearEndState(quint8 state);
     void tellOnce(const QString& text);
-    void keepSample(const Printer::Result<Printer::Sampler::Reading>& sample);
+    void keepSample(qint64 ms, const Printer::Result<Printer::Sampler::Reading>& sample);
     void sampleLost(const QString& problem);
     void tellLoss();
     void parametersRead(const OptoParameterBlock& params);
@@ -89,5 +89,7 @@ private:
     // The samples of the last sweep, timed as the chart takes them: 50 ms a tick.
     Printer::SampleStore m_samples;
     qint64 m_samplesTaken = 0;
+    bool m_inTick = false;    // a tick waits for its reply
+    qint64 m_ticksMissed = 0; // fell due while it waited: missing samples in the record
     RecordMenu* m_record;
 };

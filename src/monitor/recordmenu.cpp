@@ -9,7 +9,10 @@
 #include <QMenu>
 #include <QPointer>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
+
+#include <utility>
 
 RecordMenu::RecordMenu(QWidget& window, QWidget& chart, QString& folder, std::function<Record::Sheet()> sheet)
     : QObject(&window), m_window(window), m_chart(chart), m_folder(folder), m_sheet(std::move(sheet)),
@@ -47,7 +50,20 @@ bool RecordMenu::writing() const {
     return !m_writes.empty();
 }
 
+void RecordMenu::release() {
+    // Opened from the event loop, not from the end of the tick: the tick's handler returns first.
+    if (m_asked)
+        QTimer::singleShot(0, this, [this] {
+            if (m_held && m_held()) return; // another tick waits by now; its end releases the dialog
+            if (const std::optional<Kind> kind = std::exchange(m_asked, std::nullopt)) ask(*kind);
+        });
+}
+
 void RecordMenu::ask(Kind kind) {
+    if (m_held && m_held()) {
+        m_asked = kind;
+        return;
+    }
     Record::Sheet sheet = m_sheet();
     const bool picture = kind == Kind::Picture;
     const QString title = picture ? tr("Save picture") : tr("Save samples");

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -35,6 +36,11 @@ public:
     void save(const QString& path);
     // Writes still under way.
     bool writing() const;
+    // While `held` says so (a monitor tick waits for its reply), a dialog asked for waits: its own event
+    // loop would keep the tick from returning, and the sampling would stop until it closed. release()
+    // opens it once the tick is done.
+    void setHeld(std::function<bool()> held) { m_held = std::move(held); }
+    void release();
 
 signals:
     void written(const QString& path, const QString& problem);
@@ -55,4 +61,6 @@ private:
     QAction* m_savePicture;
     QAction* m_saveSamples;
     std::vector<std::unique_ptr<QThread>> m_writes;
+    std::function<bool()> m_held;
+    std::optional<Kind> m_asked; // a dialog asked for while held
 };

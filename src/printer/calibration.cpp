@@ -35,13 +35,15 @@ Status Calibration::run() {
     if (!self) return {Outcome::Cancelled, {}};
     const QByteArray command = m_sensor == Sensor::PrinterOpto ? commands.calibratePrinterOpto()
                                                                 : commands.calibrateNearEndOpto();
-    if (!exchange.send(command) || !waitWithPatience(exchange)) return exchange.failure();
+    // The end mark is the next byte: a late one of the paper check would end it before the printer has.
+    if (!exchange.ask(command) || !waitWithPatience(exchange)) return exchange.failure();
     exchange.close();
     return {Outcome::Done, {}};
 }
 
 Calibration::Paper Calibration::checkPaper(Exchange& exchange) {
-    if (!exchange.send(m_link.commands().paperStatus())) return Paper::Failed;
+    // The port stays open after a refusal, and a byte may have come since.
+    if (!exchange.ask(m_link.commands().paperStatus())) return Paper::Failed;
     const QPointer<Calibration> self(this);
     const std::optional<quint8> status = waitWithPatience(exchange);
     if (!status) return Paper::Cancelled;

@@ -229,7 +229,9 @@ Detector::Detection Detector::probeOnce(qint16 port, const QString& speed, qint1
     comm().output(commands.identification());
     if (!delay(kIdentificationMs)) return abandon();
     const QByteArray reply = comm().input();
-    if (reply.isEmpty()) {
+    // A loopback plug, or a modem with its echo on, sends the request straight back: a reply that is
+    // exactly the bytes sent is no printer's name.
+    if (reply.isEmpty() || reply == commands.identification()) {
         state().PrinterFound = false;
         comm().close();
         if (!result.problem.isEmpty()) result.outcome = Outcome::PortProblem;

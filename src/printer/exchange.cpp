@@ -29,6 +29,11 @@ bool Exchange::send(const QByteArray& command) {
     return false;
 }
 
+bool Exchange::ask(const QByteArray& command) {
+    m_link.comm().discardInput();
+    return send(command);
+}
+
 std::optional<quint8> Exchange::readByte() {
     return afterWait(m_link.ReadReplyByte());
 }

@@ -25,6 +25,9 @@ public:
 
     bool open();
     bool send(const QByteArray& command); // false: the port is closed and problem() says why
+    // The same, with what the line delivered before dropped first, so that the next byte read is this
+    // command's reply: a port left open between two tries may hold a late byte of the first.
+    bool ask(const QByteArray& command);
     std::optional<quint8> readByte();     // nothing: cancelled, or the device was lost
     std::optional<QByteArray> readBlock(int count);
     void close();

@@ -156,9 +156,14 @@ private slots:
         QCOMPARE(found.value("name").toString(), QString("SIM-80 Receipt"));
         QVERIFY2(r.err.contains(QStringLiteral("SIM-80 Receipt found on COM %1 at 19200 bauds").arg(port)),
                  qPrintable(r.err));
-        if (remote == "COM4") // `ports` names the address as the device
-            QCOMPARE(QJsonDocument::fromJson(run({"ports", "--json"}).out.toUtf8()).array().at(3).toObject().value("device"),
-                     m_server->url());
+        if (remote != "COM4") return;
+        // `ports` names the address as the device, and a file of the folder that is no entry by its name.
+        QVERIFY(QFile::link(m_printer->devicePath(), m_ports->path() + "/COM7"));
+        const Run ports = run({"ports", "--json"});
+        QCOMPARE(QJsonDocument::fromJson(ports.out.toUtf8()).array().at(3).toObject().value("device"), m_server->url());
+        QVERIFY2(ports.err.startsWith(m_ports->path() + "/COM7 is for a port the wizard does not have") &&
+                     ports.err.endsWith("; it is not used.\n"),
+                 qPrintable(ports.err));
     }
 
     // Each way a command can end, with its exit status, and what the printer must not have heard.

@@ -80,6 +80,39 @@ private slots:
         QCOMPARE(SerialDevices::describePort(1), line->pty.slavePath() + ", FT232R USB UART");
     }
 
+    // Files of the port folder that are no entry: the lone adapter stays COM1 whatever they say, no file
+    // is opened as a device, and each is told by the name of its file.
+    void filesThatAreNoEntry_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("text"); // empty: a link to the pseudo-terminal
+        QTest::addColumn<QString>("told");
+        QTest::newRow("a text that is no address")
+            << "COM1" << QByteArray("printer on the left\n") << "holds no address";
+        QTest::newRow("an address without a port")
+            << "COM1" << QByteArray("rfc2217://kiosk\n") << "holds no address";
+        QTest::newRow("an entry above COM6 naming the adapter")
+            << "COM7" << QByteArray() << "only COM1 to COM6";
+        QTest::newRow("a link to a text") << "COM2" << QByteArray("link") << "which is no serial device";
+    }
+    void filesThatAreNoEntry() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, text);
+        QFETCH(QString, told);
+        line->folder.setPort(3, {});
+        SerialDevices::replaceSystemDevices(QList{Device{line->pty.slavePath(), {}}});
+        const QString entry = line->folder.path() + "/" + name;
+        QFile file(text == "link" ? line->folder.path() + "/notes.txt" : entry);
+        if (!text.isEmpty()) QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        if (text.isEmpty()) QVERIFY(QFile::link(line->pty.slavePath(), entry));
+        if (text == "link") QVERIFY(QFile::link(file.fileName(), entry));
+        for (int n = 1; n <= 6; ++n)
+            QCOMPARE(PortNames::devicePath(n), n == 1 ? line->pty.slavePath() : QString());
+        const QStringList mistakes = PortNames::folderMistakes();
+        QCOMPARE(mistakes.size(), 1);
+        QVERIFY2(mistakes.front().startsWith(entry) && mistakes.front().contains(told),
+                 qPrintable(mistakes.front()));
+    }
+
     // COM1..COM6 over the port folder ("n>device", nothing after ">" when the entry leads nowhere) and the
     // system's devices ("path|description"), as the technician reads them; nothing between ";" for none.
     void numbering_data() {
@@ -225,6 +258,7 @@ private slots:
         QTest::newRow("ser2net") << "rfc2217" << QString();
         QTest::newRow("nothing listens") << "none" << "Connection refused";
         QTest::newRow("a server by its name") << "rfc2217, by name" << QString();
+        QTest::newRow("the scheme in capitals, blanks around") << "rfc2217, capitals" << QString();
         QTest::newRow("a plain TCP relay") << "tcp" << "does not accept speed changes";
         QTest::newRow("a server that never takes the connection") << "full" << "did not take the connection";
         QTest::newRow("server stopped under the open port") << "rfc2217, stopped" << QString();
@@ -244,7 +278,8 @@ private slots:
         const quint16 port = server == "full" ? full.port : Ser2Net::freePort();
         QString url = ser2net ? ser2net->url() : QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
         if (server.endsWith("by name")) url.replace("127.0.0.1", "localhost");
-        line->folder.setRemote(3, url);
+        if (server.endsWith("capitals")) url.replace("rfc2217://", "RFC2217://");
+        line->folder.setRemote(3, server.endsWith("capitals") ? " " + url + " " : url);
         QVERIFY(line->link.PortExists(3) && PortNames::devicePath(3) == url);
         QStringList lost;
         connect(&line->link, &Link::portLost, this, [&](const QString& message) { lost << message; });

@@ -1,5 +1,6 @@
 // The bytes of a remote port, without a network: data with 0xFF doubled both ways, the settings as
 // subnegotiations, negotiation answered without loops, and a server's answers cut anywhere by the network.
+#include "link/remoteline.h"
 #include "link/rfc2217.h"
 
 #include <QTest>
@@ -107,6 +108,14 @@ private slots:
                                 << "" << 0;
         QTest::newRow("a device") << "/dev/ttyUSB0"
                                   << "" << 0;
+        // As a technician types it into an entry or --port: the port must open as the remote one it is
+        // listed as, never as a file of that name.
+        QTest::newRow("upper-case scheme") << "RFC2217://127.0.0.1:7000"
+                                           << "127.0.0.1" << 7000;
+        QTest::newRow("mixed case, blanks around") << " Rfc2217://[::1]:7001\t"
+                                                   << "::1" << 7001;
+        QTest::newRow("upper case, no port") << "RFC2217://127.0.0.1"
+                                             << "" << 0;
     }
     void addresses() {
         QFETCH(QString, url);
@@ -114,6 +123,7 @@ private slots:
         QFETCH(int, port);
         const std::optional<Rfc2217::Address> address = Rfc2217::parseUrl(url);
         QCOMPARE(address.has_value(), !host.isEmpty());
+        QCOMPARE(RemoteLine::isRemote(url), url.contains("://") && !url.startsWith("telnet"));
         if (address) QVERIFY(address->host == host && address->port == port);
     }
 

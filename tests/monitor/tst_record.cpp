@@ -351,6 +351,28 @@ private slots:
         QCOMPARE(Record::blockLines(sheet).at(2).text, "Speed: 9600 bauds, Xon-Xoff");
     }
 
+    // Ctrl+S while a tick waits for its reply: the dialog opens once the tick is done, and the printer
+    // goes on being sampled while it is open.
+    void dialogAskedDuringATick() {
+        Bench bench;
+        Sim::SimulatedPrinter* printer = nullptr;
+        MonitorFrm& monitor = openMonitor(bench, &printer);
+        printer->setFaults({.onlyFor = "\x1do", .delayMs = 100});
+        const auto asked = [&] { return bench.commandsHex(kPort).count("1d 6f"); };
+        qsizetype askedInDialog = 0;
+        QObject answers;
+        answerDialog(answers, file(QStringLiteral("tick.png")), {}, [&] {
+            const qsizetype before = asked();
+            QTest::qWait(800);
+            askedInDialog = asked() - before;
+        });
+        QSignalSpy written(&monitor.record(), &RecordMenu::written);
+        onCommand(*printer, "\x1do", [&] { monitor.record().savePicture()->trigger(); });
+        QTRY_COMPARE_WITH_TIMEOUT(written.size(), 1, 10000);
+        QVERIFY2(askedInDialog >= 2, qPrintable(QString::number(askedInDialog)));
+        monitor.Back->click();
+    }
+
     // Back while the dialog is open, or while the record is being written: the record asked for is written
     // whole, and nothing touches the page that went.
     void leftMeanwhile_data() {

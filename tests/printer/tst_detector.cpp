@@ -149,6 +149,8 @@ private slots:
         QTest::addColumn<Case>("c");
         QTest::newRow("no answer at another speed")
             << Case(printer({.speed = 19200}), Outcome::NoAnswer, kNone9600, at(9600, {"1b 49"}, true));
+        QTest::newRow("the name request echoed, as by a loopback plug: no printer")
+            << Case(printer({}, "\x1bI", "\x1bI"), Outcome::NoAnswer, kNone9600, at(9600, {"1b 49"}, true));
         QTest::newRow("the printer's own byte at 9600: XON/XOFF")
             << Case(printer({}), Outcome::Done, found(9600), probed(9600), {}, 1);
         QTest::newRow("a name of 30 characters: its first 16")

@@ -71,6 +71,26 @@ private slots:
         QCOMPARE(b.heard(3), heard);
         QCOMPARE(b.state.PortIsOpen, outcome == Outcome::Refused); // open for the next try
     }
+
+    // After a refusal the port stays open; a byte that comes late must not be read as the paper status
+    // of the next try, nor as the end of its calibration: it ends when the printer has sent its mark.
+    void lateByteAfterARefusal() {
+        CoreBench b;
+        Sim::SimulatedPrinter& printer = b.printer(3, {.paperPresent = true, .calibrationTimeMs = 500});
+        Printer::Calibration calibration(b.link, Printer::Sensor::PrinterOpto);
+        calibration.setSilenceMs(5000);
+        connect(&calibration, &Printer::Calibration::printerSilent, &b.link, &Link::cancelWaits);
+        calibration.setPaperQuestion([] { return Decision::Stop; });
+        QCOMPARE(calibration.run().outcome, Outcome::Refused);
+        printer.send("\x04"); // reads as "no paper"
+        QTRY_COMPARE(b.comm.inBufferCount(), 1);
+        printer.setPaperPresent(false);
+        QByteArray replied;
+        connect(&printer, &Sim::SimulatedPrinter::replySent, this,
+                [&](const QByteArray& r) { replied += r; });
+        QCOMPARE(calibration.run().outcome, Outcome::Done);
+        QCOMPARE(replied.size(), 2); // the paper status and the end mark, both read
+    }
 };
 
 QTEST_MAIN(TstSensorSetup)
