@@ -433,13 +433,22 @@ QFont badgeFont() {
     return font(11, true, true);
 }
 
+// The badge's words in a language longer than English keep the badge's size: the font steps down a pixel
+// at a time until they fit.
+QFont fittedBadgeFont(const QString& text, int width) {
+    QFont f = badgeFont();
+    while (f.pixelSize() > 8 && QFontMetricsF(f).horizontalAdvance(text) > width)
+        f.setPixelSize(f.pixelSize() - 1);
+    return f;
+}
+
 void drawBadge(QPainter& p, QRectF r, QColor fill, QColor border) {
     p.setPen(QPen(border, 1));
     p.setBrush(fill);
     p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
 }
 
-QImage stateEnough() {
+QImage stateEnough(const QString& text) {
     QImage img = canvas(117, 24);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -455,12 +464,12 @@ QImage stateEnough() {
     p.strokePath(tick, QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 
     p.setPen(QColor(24, 120, 46));
-    p.setFont(badgeFont());
-    p.drawText(QRectF(23, 0, 92, 24), Qt::AlignVCenter | Qt::AlignHCenter, QStringLiteral("Enough paper !"));
+    p.setFont(fittedBadgeFont(text, 92));
+    p.drawText(QRectF(23, 0, 92, 24), Qt::AlignVCenter | Qt::AlignHCenter, text);
     return img;
 }
 
-QImage stateNeop() {
+QImage stateNeop(const QString& text) {
     QImage img = canvas(137, 24);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -480,9 +489,8 @@ QImage stateNeop() {
     p.drawEllipse(QPointF(12, 16.8), 1.2, 1.2);
 
     p.setPen(QColor(198, 32, 32));
-    p.setFont(badgeFont());
-    p.drawText(QRectF(24, 0, 111, 24), Qt::AlignVCenter | Qt::AlignHCenter,
-               QStringLiteral("Near end of paper !"));
+    p.setFont(fittedBadgeFont(text, 111));
+    p.drawText(QRectF(24, 0, 111, 24), Qt::AlignVCenter | Qt::AlignHCenter, text);
     return img;
 }
 
@@ -732,8 +740,16 @@ int main(int argc, char** argv) {
         {"chart-background.jpg", 343, 247, chartBackground},
         {"mode-reflective.png", 80, 136, modeReflective},
         {"mode-transmissive.png", 80, 136, modeTransmissive},
-        {"state-enough.png", 117, 24, stateEnough},
-        {"state-neop.png", 137, 24, stateNeop},
+        // The monitor's paper states carry words; the wizard shows the picture of its language
+        // (state-enough-de.png) where there is one.
+        {"state-enough.png", 117, 24, [] { return stateEnough(QStringLiteral("Enough paper !")); }},
+        {"state-neop.png", 137, 24, [] { return stateNeop(QStringLiteral("Near end of paper !")); }},
+        {"state-enough-de.png", 117, 24, [] { return stateEnough(QStringLiteral("Genug Papier!")); }},
+        {"state-neop-de.png", 137, 24, [] { return stateNeop(QStringLiteral("Papier fast zu Ende!")); }},
+        {"state-enough-fr.png", 117, 24, [] { return stateEnough(QStringLiteral("Papier suffisant !")); }},
+        {"state-neop-fr.png", 137, 24, [] { return stateNeop(QStringLiteral("Fin de papier proche !")); }},
+        {"state-enough-es.png", 117, 24, [] { return stateEnough(QString::fromUtf8("¡Papel suficiente!")); }},
+        {"state-neop-es.png", 137, 24, [] { return stateNeop(QString::fromUtf8("¡Casi sin papel!")); }},
         {"help-button.png", 12, 16, helpButton},
         {"icon-a.png", 32, 32, iconA},
         {"icon-b.png", 32, 32, iconB},

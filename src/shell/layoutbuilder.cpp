@@ -1,11 +1,13 @@
 #include "layoutbuilder.h"
 
 #include "helppane.h"
+#include "language.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
@@ -27,6 +29,15 @@ using Layout::Kind;
 // The tables hold the English captions; the window shows them in the language in use.
 QString translated(const QString& caption) {
     return caption.isEmpty() ? caption : QCoreApplication::translate("Layout", caption.toUtf8().constData());
+}
+
+// A picture with words in it (the monitor's paper states) has one drawn in each language beside it,
+// "state-enough-de.png" beside "state-enough.png"; any other picture is the same in every language.
+QString pictureOf(const QString& path) {
+    const QString language = Language::current();
+    if (language == Language::kEnglish || !path.endsWith(QLatin1String(".png"))) return path;
+    const QString own = path.chopped(4) + QLatin1Char('-') + language + QLatin1String(".png");
+    return QFile::exists(own) ? own : path;
 }
 
 QRect pixelRect(const Layout::Element& e) {
@@ -133,7 +144,7 @@ QWidget* makeWidget(const Layout::Element& e, QWidget* parent, const CustomFacto
     }
     case Kind::Picture: {
         auto* picture = new QLabel(parent);
-        picture->setPixmap(QPixmap(e.caption));
+        picture->setPixmap(QPixmap(pictureOf(e.caption)));
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         if (e.border) {
             // The sunken 3-D border is two pixels wide: the splash pane is its picture plus that border.

@@ -110,6 +110,10 @@ QStringList faults(Wizard& wizard, const QTranslator* ours) {
             if (e.kind != Layout::Kind::Picture && e.kind != Layout::Kind::Custom && w)
                 untranslated(e.caption, e.kind == Layout::Kind::PictureButton ? w->accessibleName()
                                                                               : textsOf(w).value(0));
+            // The paper states are pictures with words: each language has its own.
+            if (ours && e.caption.startsWith(":/state-"))
+                if (auto* label = qobject_cast<const QLabel*>(w); label && label->pixmap().toImage() == QImage(e.caption))
+                    faults << "English picture: " + e.caption;
             if (!w || !w->isVisibleTo(page)) continue;
             for (const QString& text : textsOf(w) + working.values(table.name + '.' + e.name)) {
                 if (text.isEmpty()) continue;
