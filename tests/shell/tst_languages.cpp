@@ -112,7 +112,8 @@ QStringList faults(Wizard& wizard, const QTranslator* ours) {
                                                                               : textsOf(w).value(0));
             // The paper states are pictures with words: each language has its own.
             if (ours && e.caption.startsWith(":/state-"))
-                if (auto* label = qobject_cast<const QLabel*>(w); label && label->pixmap().toImage() == QImage(e.caption))
+                if (auto* label = qobject_cast<const QLabel*>(w);
+                    label && label->pixmap().toImage() == QPixmap(e.caption).toImage())
                     faults << "English picture: " + e.caption;
             if (!w || !w->isVisibleTo(page)) continue;
             for (const QString& text : textsOf(w) + working.values(table.name + '.' + e.name)) {
