@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
     const int seconds = number(parser, "seconds", 1, 86400);
 
     Wizard wizard;
+    wizard.takeEndRequests(true);
     int exitCode = 0;
     SharedState& state = wizard.state();
     wizard.step1();

@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     // The wizard's pages hide and show one another; the program ends only through the wizard.
     QApplication::setQuitOnLastWindowClosed(false);
     Wizard wizard;
+    wizard.takeEndRequests(true);
     wizard.start();
     return QApplication::exec();
 }
