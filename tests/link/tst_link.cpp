@@ -8,12 +8,23 @@
 
 #include <QTest>
 
+#include <QElapsedTimer>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 using SerialDevices::Device;
+
+namespace {
+qint64 cpuNowMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+} // namespace
 
 // COM3 leading to a bare pseudo-terminal, and the link over a port object and a delay timer of its own.
 struct Line {
@@ -197,6 +208,52 @@ private slots:
         QVERIFY(!line->link.isWaiting());
         QTimer::singleShot(30, this, [&] { line->link.cancelWaits(); });
         QCOMPARE(line->link.WaitForInput(), InputWait::Cancelled);
+    }
+
+    // The application asked to quit in the middle of a wait (a signal's handler, the session's end):
+    // every kind of wait ends, as cancelled or with the program's own reason, and sleeps until then.
+    // Qt's event loops return at once from then on, which a wait that tries again turns into a spin.
+    void quitEndsEveryWait_data() {
+        QTest::addColumn<QString>("wait");
+        QTest::newRow("bounded: a delay") << "delay";
+        QTest::newRow("unbounded: a reply") << "reply";
+        QTest::newRow("a remote port's connect") << "connect";
+        QTest::newRow("a remote port's answer") << "answer";
+    }
+    void quitEndsEveryWait() {
+        QFETCH(QString, wait);
+        FullBacklog full;
+        std::unique_ptr<Ser2Net> relay;
+        if (wait == "connect") line->folder.setRemote(3, QStringLiteral("rfc2217://127.0.0.1:%1").arg(full.port));
+        if (wait == "answer") { // a plain relay never answers a speed change
+            relay = std::make_unique<Ser2Net>(line->pty.slavePath(), Ser2Net::Accepter::PlainTcp);
+            VERIFY_SER2NET(relay->isListening());
+            line->folder.setRemote(3, relay->url());
+        }
+        if (wait == "reply") QVERIFY(line->link.OpenPrinterPort().ok);
+        QString outcome;
+        qint64 cpuMs = 0, wallMs = 0;
+        QTimer::singleShot(0, this, [&] {
+            QTimer::singleShot(300, qApp, &QCoreApplication::quit);
+            QElapsedTimer wall;
+            wall.start();
+            const qint64 cpuBefore = cpuNowMs();
+            if (wait == "delay") outcome = line->link.Delay(30000) == WaitResult::Cancelled ? "cancelled" : "done";
+            if (wait == "reply") outcome = line->link.ReadReplyByte() ? "a byte" : "cancelled";
+            if (wait == "connect" || wait == "answer") {
+                const MSComm::OpenResult opened = line->link.OpenPrinterPort();
+                outcome = opened.ok ? "open" : opened.reason;
+            }
+            cpuMs = cpuNowMs() - cpuBefore;
+            wallMs = wall.elapsed();
+        });
+        QCoreApplication::exec();
+        if (wait == "delay" || wait == "reply")
+            QCOMPARE(outcome, QString("cancelled"));
+        else
+            QVERIFY2(outcome.contains("the program is ending"), qPrintable(outcome));
+        QVERIFY2(cpuMs * 2 < wallMs, qPrintable(QString("%1 ms of CPU in %2 ms").arg(cpuMs).arg(wallMs)));
+        QCOMPARE(line->link.Delay(10), WaitResult::Done); // the next run of the loop waits again
     }
 
     void unusablePortIsReported_data() {
