@@ -8,6 +8,7 @@
 #include "link/protocol.h"
 #include "link/rfc2217.h"
 #include "printer/detector.h"
+#include "record/identity.h"
 #include "record/recordfile.h"
 
 #include <QCommandLineParser>
@@ -170,7 +171,11 @@ int wholeSeconds(const QCommandLineParser& parser, const QString& option, int le
 
 // A record's file is checked with the other words, before the printer hears anything.
 QString recordFile(const Command& command, const QCommandLineParser& parser) {
-    if (!parser.isSet(QStringLiteral("record"))) return {};
+    // Asked of a command without the option, the parser would warn on standard error.
+    const bool takesRecord = std::any_of(command.options.begin(), command.options.end(), [](const QCommandLineOption& o) {
+        return o.names().contains(QStringLiteral("record"));
+    });
+    if (!takesRecord || !parser.isSet(QStringLiteral("record"))) return {};
     const QString path = parser.value(QStringLiteral("record"));
     const Record::Format format = Record::formatOf(path);
     if (format == Record::Format::Unknown) usage(Record::unknownSuffixText(path));
@@ -199,7 +204,8 @@ int run(const Command& command, const QCommandLineParser& parser, Session& sessi
     const QString argument = words.value(0);
     if (words.size() > 1 || (command.argument.isEmpty() && !words.isEmpty()))
         usage(QStringLiteral("too many words for ") + command.name);
-    if (command.argumentRequired && argument.isEmpty()) usage(command.name + QStringLiteral(" needs ") + command.argument);
+    if (command.argumentRequired && argument.isEmpty()) usage(command.name + QStringLiteral(" needs ") + command.argument + QStringLiteral(": ") +
+              command.choices.join(QStringLiteral(" or ")));
     if (!argument.isEmpty() && !command.choices.contains(argument))
         usage(command.argument + QStringLiteral(" is one of ") + command.choices.join(QLatin1Char(' ')));
     const LinkChoice link = command.link ? linkChoice(parser) : LinkChoice{};
@@ -249,6 +255,10 @@ int main(int argc, char** argv) {
     const QStringList arguments = QCoreApplication::arguments();
     const QString name = arguments.value(1);
     if (name.isEmpty()) usage(QStringLiteral("a command is needed"));
+    if (name == QLatin1String("--version")) {
+        std::printf("veltaro-cli %s\n", qPrintable(Identity::kVersionText));
+        return kDone;
+    }
     if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
         std::fputs(qPrintable(kOverview), stdout);
         return kDone;

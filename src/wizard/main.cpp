@@ -3,7 +3,15 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char** argv) {
+    // Answered before the application starts, so that it needs no display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("veltaro %s\n", qPrintable(Identity::kVersionText));
+        return 0;
+    }
     QApplication app(argc, argv);
     Identity::applyToApplication();
     // The wizard's pages hide and show one another; the program ends only through the wizard.
