@@ -172,9 +172,9 @@ int wholeSeconds(const QCommandLineParser& parser, const QString& option, int le
 // A record's file is checked with the other words, before the printer hears anything.
 QString recordFile(const Command& command, const QCommandLineParser& parser) {
     // Asked of a command without the option, the parser would warn on standard error.
-    const bool takesRecord = std::any_of(command.options.begin(), command.options.end(), [](const QCommandLineOption& o) {
-        return o.names().contains(QStringLiteral("record"));
-    });
+    const bool takesRecord =
+        std::any_of(command.options.begin(), command.options.end(),
+                    [](const QCommandLineOption& o) { return o.names().contains(QStringLiteral("record")); });
     if (!takesRecord || !parser.isSet(QStringLiteral("record"))) return {};
     const QString path = parser.value(QStringLiteral("record"));
     const Record::Format format = Record::formatOf(path);
@@ -204,7 +204,8 @@ int run(const Command& command, const QCommandLineParser& parser, Session& sessi
     const QString argument = words.value(0);
     if (words.size() > 1 || (command.argument.isEmpty() && !words.isEmpty()))
         usage(QStringLiteral("too many words for ") + command.name);
-    if (command.argumentRequired && argument.isEmpty()) usage(command.name + QStringLiteral(" needs ") + command.argument + QStringLiteral(": ") +
+    if (command.argumentRequired && argument.isEmpty())
+        usage(command.name + QStringLiteral(" needs ") + command.argument + QStringLiteral(": ") +
               command.choices.join(QStringLiteral(" or ")));
     if (!argument.isEmpty() && !command.choices.contains(argument))
         usage(command.argument + QStringLiteral(" is one of ") + command.choices.join(QLatin1Char(' ')));

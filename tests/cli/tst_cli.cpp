@@ -81,10 +81,13 @@ class TestCli : public QObject {
         during(process);
         if (!serveUntil([&] { return process.state() == QProcess::NotRunning; }, 60000)) return {};
         const Run r{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                    QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+                    QString::fromUtf8(process.readAllStandardOutput()),
+                    QString::fromUtf8(process.readAllStandardError())};
         // Qt's own complaints (an option asked for that the command does not have) are no output of ours.
-        if (r.err.contains(QStringLiteral("QCommandLineParser")) || r.err.contains(QStringLiteral("QObject::")))
-            QTest::qFail(qPrintable(QStringLiteral("a Qt warning on standard error: ") + r.err), __FILE__, __LINE__);
+        if (r.err.contains(QStringLiteral("QCommandLineParser")) ||
+            r.err.contains(QStringLiteral("QObject::")))
+            QTest::qFail(qPrintable(QStringLiteral("a Qt warning on standard error: ") + r.err), __FILE__,
+                         __LINE__);
         return r;
     }
     // The tool's output read by `head -2`, which leaves after two lines; the tool's own exit status.

@@ -224,7 +224,8 @@ private slots:
         QFETCH(QString, wait);
         FullBacklog full;
         std::unique_ptr<Ser2Net> relay;
-        if (wait == "connect") line->folder.setRemote(3, QStringLiteral("rfc2217://127.0.0.1:%1").arg(full.port));
+        if (wait == "connect")
+            line->folder.setRemote(3, QStringLiteral("rfc2217://127.0.0.1:%1").arg(full.port));
         if (wait == "answer") { // a plain relay never answers a speed change
             relay = std::make_unique<Ser2Net>(line->pty.slavePath(), Ser2Net::Accepter::PlainTcp);
             VERIFY_SER2NET(relay->isListening());
@@ -238,7 +239,8 @@ private slots:
             QElapsedTimer wall;
             wall.start();
             const qint64 cpuBefore = cpuNowMs();
-            if (wait == "delay") outcome = line->link.Delay(30000) == WaitResult::Cancelled ? "cancelled" : "done";
+            if (wait == "delay")
+                outcome = line->link.Delay(30000) == WaitResult::Cancelled ? "cancelled" : "done";
             if (wait == "reply") outcome = line->link.ReadReplyByte() ? "a byte" : "cancelled";
             if (wait == "connect" || wait == "answer") {
                 const MSComm::OpenResult opened = line->link.OpenPrinterPort();
