@@ -9,6 +9,9 @@
 #include <QTest>
 
 #include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -67,6 +70,31 @@ struct FullBacklog {
         for (int fd : waiting) ::close(fd);
         ::close(server);
     }
+};
+
+// A loopback server that counts the connections it takes; it passes each on to `target` (a port on
+// loopback), or, without one, holds it and never answers.
+struct CountingServer {
+    QTcpServer server;
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    int taken = 0;
+    explicit CountingServer(quint16 target = 0) {
+        server.listen(QHostAddress::LocalHost);
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this, target] {
+            while (QTcpSocket* client = server.nextPendingConnection()) {
+                ++taken;
+                sockets.emplace_back(client);
+                if (target == 0) continue;
+                auto* far = sockets.emplace_back(std::make_unique<QTcpSocket>()).get();
+                far->connectToHost(QHostAddress::LocalHost, target);
+                QObject::connect(client, &QTcpSocket::readyRead, far, [=] { far->write(client->readAll()); });
+                QObject::connect(far, &QTcpSocket::readyRead, client, [=] { client->write(far->readAll()); });
+                QObject::connect(far, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
+                QObject::connect(client, &QTcpSocket::disconnected, far, &QTcpSocket::disconnectFromHost);
+            }
+        });
+    }
+    QString url() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.serverPort()); }
 };
 
 class TstLink : public QObject {
@@ -256,6 +284,39 @@ private slots:
             QVERIFY2(outcome.contains("the program is ending"), qPrintable(outcome));
         QVERIFY2(cpuMs * 2 < wallMs, qPrintable(QString("%1 ms of CPU in %2 ms").arg(cpuMs).arg(wallMs)));
         QCOMPARE(line->link.Delay(10), WaitResult::Done); // the next run of the loop waits again
+    }
+
+    // Connections counted, not timed: the opens of a search at one speed after another share one
+    // connection (ser2net closes the device, and drops DTR with it, when its last client leaves), and a
+    // server that never answers is left alone for its pause instead of being waited out at every open.
+    void remoteConnections_data() {
+        QTest::addColumn<QString>("server");
+        QTest::newRow("ser2net, one speed after another") << "ser2net";
+        QTest::newRow("a server that never answers, opened twice") << "silent";
+    }
+    void remoteConnections() {
+        QFETCH(QString, server);
+        std::unique_ptr<Ser2Net> ser2net;
+        if (server == "ser2net") {
+            ser2net = std::make_unique<Ser2Net>(line->pty.slavePath());
+            VERIFY_SER2NET(ser2net->isListening());
+        }
+        CountingServer counting(ser2net ? quint16(QUrl(ser2net->url()).port()) : 0);
+        QVERIFY(counting.server.isListening());
+        line->folder.setRemote(3, counting.url());
+        QStringList reasons;
+        for (const char* speed : {"115200", "57600", "9600"}) {
+            line->comm.setCommPort(3);
+            line->comm.setSettings(QString(speed) + ",N,8,1");
+            const MSComm::OpenResult opened = line->comm.open();
+            reasons << opened.reason;
+            QVERIFY2(opened.ok == (server == "ser2net"), qPrintable(opened.reason));
+            if (opened.ok) QVERIFY(line->comm.output("x"));
+            line->comm.close();
+            QTest::qWait(300); // a search's wait for the printer's answer at that speed
+        }
+        QCOMPARE(counting.taken, 1);
+        if (server == "silent") QCOMPARE(reasons.last(), reasons.first()); // told again, not waited for
     }
 
     void unusablePortIsReported_data() {
