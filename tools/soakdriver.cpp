@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
             wizard.endProgram();
     });
     const int appCode = app.exec();
+    wizard.letPortGo();
     std::printf("ended, printer switched back to %s\n", qPrintable(state.PrinterSpeed));
     return exitCode != 0 ? exitCode : appCode;
 }

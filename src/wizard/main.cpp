@@ -19,5 +19,7 @@ int main(int argc, char** argv) {
     Wizard wizard;
     wizard.takeEndRequests(true);
     wizard.start();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    wizard.letPortGo();
+    return status;
 }

@@ -14,6 +14,7 @@
 #include "shell/splashscreen.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QSessionManager>
 #include <QThread>
 
@@ -218,6 +219,15 @@ void Wizard::takeEndRequests(bool bounded) {
     // Qt asks for the data first and quits afterwards; the printer is put back at the first of the two.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { endAsAsked(); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Wizard::endAsAsked);
+}
+
+void Wizard::letPortGo() {
+    if (!m_step1) return;
+    MSComm& comm = link().comm();
+    comm.shortenHold();
+    const QDeadlineTimer deadline(1000);
+    while (comm.isHeld() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
 void Wizard::endAsAsked() {

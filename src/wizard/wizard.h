@@ -85,6 +85,10 @@ public:
     // more is sent. Taken from here on; with `bounded`, the process ends within kSystemEndMs of the
     // request whatever the printer does.
     void takeEndRequests(bool bounded);
+    // After the event loop: a port closed a moment ago is still held, and the line keeps the settings of
+    // the last command written (Exit's restore) until the hold runs out. Dropping it with the process
+    // would put the resting settings back under that command's bytes; this waits for it, at most 1 s.
+    void letPortGo();
     void endAsAsked();
     static constexpr int kSystemEndMs = 2000;
     void setEndRoutine(std::function<void()> routine) { m_endRoutine = std::move(routine); }
