@@ -16,10 +16,14 @@ trap cleanup EXIT
 export XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen
 ports=$XDG_CONFIG_HOME/veltaro/ports
 mkdir -p "$ports"
+# One printer for the three: a pseudo-terminal number recycled under a new printer may still have the
+# last one's port lock.
+"$sim" --port 3 --speed 9600 --port-folder "$ports" --verbose >"$work/printer.log" 2>&1 &
+sim_pid=$!
+for _ in $(seq 100); do [ -e "$ports/COM3" ] && break; sleep 0.1; done
 for signal in TERM HUP INT; do
-  "$sim" --port 3 --speed 9600 --port-folder "$ports" --verbose >"$work/printer.log" 2>&1 &
-  sim_pid=$!
-  for _ in $(seq 100); do [ -e "$ports/COM3" ] && break; sleep 0.1; done
+  : >"$work/wizard.log"
+  heard_before=$(grep -c '1D 42 03 .*at  57600, hardware' "$work/printer.log" || true)
   "$soak" --seconds 600 --port 3 >"$work/wizard.log" 2>&1 &
   wizard_pid=$!
   for _ in $(seq 300); do grep -q '^monitoring' "$work/wizard.log" && break; sleep 0.1; done
@@ -30,12 +34,8 @@ for signal in TERM HUP INT; do
   status=0
   wait "$wizard_pid" || status=$?
   wizard_pid=""
-  kill "$sim_pid"
-  wait "$sim_pid" 2>/dev/null || true
-  sim_pid=""
   [ "$status" -eq 0 ] || { echo "$signal: the wizard ended with status $status"; cat "$work/wizard.log"; exit 1; }
-  grep -qE '^ *[0-9]+ ms  1D 42 03 +at  57600, hardware' "$work/printer.log" ||
+  [ "$(grep -c '1D 42 03 .*at  57600, hardware' "$work/printer.log" || true)" -gt "$heard_before" ] ||
     { echo "$signal: the printer did not hear the restore"; tail -5 "$work/printer.log"; exit 1; }
-  rm -f "$ports/COM3"
 done
 echo "signals: TERM, HUP and INT put the printer back at its speed"
