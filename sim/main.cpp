@@ -18,6 +18,9 @@ using namespace Sim;
 
 namespace {
 
+// Half a minute to a minute of monitoring, more than a demo or a bench looks back on.
+constexpr qsizetype kTranscriptEntries = 600;
+
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int) {
@@ -177,6 +180,9 @@ int main(int argc, char** argv) {
     const int port = number(parser, "port", 1, 99);
     const QString folder = parser.isSet("port-folder") ? parser.value("port-folder") : defaultPortFolder();
     SimulatedPrinter printer(configFrom(parser));
+    // Run for a day at 20 samples a second, a whole transcript would grow by megabytes an hour; --verbose
+    // streams every command to the log instead.
+    printer.model().setTranscriptLimit(kTranscriptEntries);
     printer.setFaults(faultsFrom(parser));
     if (parser.isSet("status")) printer.setStatusOverride(quint8(number(parser, "status", 0, 255)));
     if (!printer.isPresent() || !printer.attach(folder, port)) {

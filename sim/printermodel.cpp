@@ -203,6 +203,10 @@ void PrinterModel::frame(char byte, bool atOwnSpeed, LineState line, qint64 nowM
 void PrinterModel::finish(QByteArray bytes, std::optional<Command> command, LineState line, qint64 nowMs) {
     const bool heard = m_partialAllHeard;
     m_transcript.append({bytes, line.speed, line.hardwareFlow, nowMs, heard, command.has_value()});
+    ++m_recorded;
+    // Dropped in halves, not one by one: the window moves seldom.
+    if (m_transcriptLimit > 0 && m_transcript.size() >= 2 * m_transcriptLimit)
+        m_transcript.remove(0, m_transcript.size() - m_transcriptLimit);
     m_partial.clear();
     m_partialAllHeard = true;
     if (!heard) return;

@@ -78,6 +78,11 @@ public:
 
     const QList<TranscriptEntry>& transcript() const { return m_transcript; }
     void clearTranscript() { m_transcript.clear(); }
+    // Entries ever recorded, the ones dropped included.
+    qint64 recordedCount() const { return m_recorded; }
+    // A printer that runs for a day keeps only about the last `entries` (0: every one), so that its memory
+    // stays flat; its log has them all.
+    void setTranscriptLimit(qsizetype entries) { m_transcriptLimit = entries; }
 
     // Its own line settings. setSpeed() is how the printer was configured (the tie-break of code 5);
     // a GS B changes only the speed it runs at.
@@ -140,6 +145,8 @@ private:
     qint64 m_busyUntilMs = 0;      // a calibration holds back later replies until it ends
     QList<Pending> m_pending;      // due times never decrease: the printer answers in order
     QList<TranscriptEntry> m_transcript;
+    qint64 m_recorded = 0;
+    qsizetype m_transcriptLimit = 0;
     QRandomGenerator m_random;
 };
 

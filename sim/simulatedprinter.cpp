@@ -160,11 +160,13 @@ void SimulatedPrinter::readLine() {
     }
     if (chunk.isEmpty()) return;
 
-    const qsizetype before = m_model.transcript().size();
+    const qint64 before = m_model.recordedCount();
     m_model.receive(chunk, line, m_clock.elapsed());
     const QByteArray replied = writeDue(); // at once: the application is waiting with the port open
-    // Copies: a handler may clear the transcript.
-    const QList<TranscriptEntry> added = m_model.transcript().mid(before);
+    // Copies: a handler may clear the transcript. Counted from its end, which stays where it was when the
+    // window moves.
+    const qsizetype count = std::min<qsizetype>(m_model.recordedCount() - before, m_model.transcript().size());
+    const QList<TranscriptEntry> added = m_model.transcript().mid(m_model.transcript().size() - count);
     for (const TranscriptEntry& entry : added)
         emit commandReceived(entry);
     if (!replied.isEmpty()) emit replySent(replied);

@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
     const int seconds = number(parser, "seconds", 1, 86400);
 
     Wizard wizard;
+    wizard.takeEndRequests(true);
     int exitCode = 0;
     SharedState& state = wizard.state();
     wizard.step1();
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
             wizard.endProgram();
     });
     const int appCode = app.exec();
+    wizard.letPortGo();
     std::printf("ended, printer switched back to %s\n", qPrintable(state.PrinterSpeed));
     return exitCode != 0 ? exitCode : appCode;
 }

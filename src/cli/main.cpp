@@ -9,6 +9,7 @@
 #include "link/protocol.h"
 #include "link/rfc2217.h"
 #include "printer/detector.h"
+#include "record/identity.h"
 #include "record/recordfile.h"
 
 #include <QCommandLineParser>
@@ -235,7 +236,9 @@ int run(const Command& command, const QCommandLineParser& parser, Session& sessi
     const QString argument = words.value(0);
     if (words.size() > 1 || (command.argument.isEmpty() && !words.isEmpty()))
         usage(QStringLiteral("too many words for ") + command.name);
-    if (command.argumentRequired && argument.isEmpty()) usage(command.name + QStringLiteral(" needs ") + command.argument);
+    if (command.argumentRequired && argument.isEmpty())
+        usage(command.name + QStringLiteral(" needs ") + command.argument + QStringLiteral(": ") +
+              command.choices.join(QStringLiteral(" or ")));
     if (!argument.isEmpty() && !command.choices.contains(argument))
         usage(command.argument + QStringLiteral(" is one of ") + command.choices.join(QLatin1Char(' ')));
     if (command.name == QLatin1String("check")) return check(parser, session);
@@ -286,6 +289,10 @@ int main(int argc, char** argv) {
     const QStringList arguments = QCoreApplication::arguments();
     const QString name = arguments.value(1);
     if (name.isEmpty()) usage(QStringLiteral("a command is needed"));
+    if (name == QLatin1String("--version")) {
+        std::printf("veltaro-cli %s\n", qPrintable(Identity::kVersionText));
+        return kDone;
+    }
     if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
         std::fputs(qPrintable(kOverview), stdout);
         return kDone;

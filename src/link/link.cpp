@@ -152,8 +152,10 @@ WaitResult Link::waitUntil(std::function<bool()> done) {
     QEventLoop loop;
     WaitFrame frame{&loop, std::move(done)};
     m_frames.push_back(&frame);
+    // Once the application has been asked to quit, every exec returns at once (-1) and would return so
+    // for ever: the wait ends as cancelled, so that whatever asked can end the program from anywhere.
     while (!frame.cancelled && !frame.done())
-        loop.exec();
+        if (loop.exec() < 0) frame.cancelled = true;
     m_frames.erase(std::find(m_frames.begin(), m_frames.end(), &frame));
     return frame.cancelled ? WaitResult::Cancelled : WaitResult::Done;
 }

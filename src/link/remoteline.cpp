@@ -201,8 +201,10 @@ RemoteLine::Wait RemoteLine::waitFor(const std::function<bool()>& done, int limi
     limit.start(limitMs);
     m_loop = &loop;
     m_done = done;
+    // An exec that returns at once (-1) means the application has been asked to quit: it would do so again
+    // and again, so the wait ends there, as a failure that is not the server's.
     while (!done() && !timedOut && m_failure.isEmpty())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (loop.exec(QEventLoop::ExcludeUserInputEvents) < 0) m_failure = tr("the program is ending");
     m_loop = nullptr;
     m_done = {};
     if (done()) return Wait::Done;

@@ -53,6 +53,9 @@ public:
     QString savedSpeed;     // the link settings the printer had when the page opened
     QString savedHandshake; // as decimal text
 
+    // The program ends for another reason than Exit (the system asks): the same as Exit.
+    void endAsOnExit() { Exit_Click(); }
+
     RecordMenu& record() const { return *m_record; }
     // What a record of the page shows now: the printer, the sensor and the last sweep's samples.
     Record::Sheet recordSheet() const;

@@ -1,5 +1,7 @@
 #include "wizard.h"
 
+#include "endrequests.h"
+
 #include "calibration/step3.h"
 #include "detection/portselection.h"
 #include "detection/step1.h"
@@ -12,8 +14,14 @@
 #include "shell/splashscreen.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QSessionManager>
 #include <QThread>
 
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -203,6 +211,42 @@ void Wizard::openHelpWindow() {
 
 void Wizard::start() {
     splashScreen().start();
+}
+
+void Wizard::takeEndRequests(bool bounded) {
+    m_boundedEnd = bounded;
+    EndRequests::take(*this, [this] { endAsAsked(); });
+    // Qt asks for the data first and quits afterwards; the printer is put back at the first of the two.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { endAsAsked(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Wizard::endAsAsked);
+}
+
+void Wizard::letPortGo() {
+    if (!m_step1) return;
+    MSComm& comm = link().comm();
+    comm.shortenHold();
+    const QDeadlineTimer deadline(1000);
+    while (comm.isHeld() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
+void Wizard::endAsAsked() {
+    if (m_ending) return;
+    if (m_boundedEnd) {
+        // A printer that never takes the restore, or a port that blocks, must not hold a shutdown: the
+        // system would end the process harder a moment later anyway, with nothing put back.
+        static std::once_flag deadline;
+        std::call_once(deadline, [] {
+            std::thread([] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(kSystemEndMs));
+                std::_Exit(EXIT_FAILURE);
+            }).detach();
+        });
+    }
+    if (MonitorFrm* monitor = loadedMonitorFrm(); monitor && !monitor->isUnloaded())
+        monitor->endAsOnExit();
+    else
+        endProgram();
 }
 
 void Wizard::endProgram() {

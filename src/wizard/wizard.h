@@ -79,6 +79,18 @@ public:
     // handler, then the end routine runs (by default the application quits).
     void endProgram() override;
     bool isEnding() const override { return m_ending; }
+
+    // The system asks the program to end (a signal, the desktop session's end): as on Exit, the monitor
+    // first putting the printer back at its speed; a calibration's or a search's wait ends and nothing
+    // more is sent. Taken from here on; with `bounded`, the process ends within kSystemEndMs of the
+    // request whatever the printer does.
+    void takeEndRequests(bool bounded);
+    // After the event loop: a port closed a moment ago is still held, and the line keeps the settings of
+    // the last command written (Exit's restore) until the hold runs out. Dropping it with the process
+    // would put the resting settings back under that command's bytes; this waits for it, at most 1 s.
+    void letPortGo();
+    void endAsAsked();
+    static constexpr int kSystemEndMs = 2000;
     void setEndRoutine(std::function<void()> routine) { m_endRoutine = std::move(routine); }
 
 private:
@@ -99,5 +111,6 @@ private:
     std::vector<QPointer<Page>> m_unloaded; // unloaded, not yet deleted
     QTimer m_deleteTimer;
     bool m_ending = false;
+    bool m_boundedEnd = false;
     std::function<void()> m_endRoutine;
 };

@@ -8,12 +8,26 @@
 
 #include <QTest>
 
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 using SerialDevices::Device;
+
+namespace {
+qint64 cpuNowMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+} // namespace
 
 // COM3 leading to a bare pseudo-terminal, and the link over a port object and a delay timer of its own.
 struct Line {
@@ -56,6 +70,31 @@ struct FullBacklog {
         for (int fd : waiting) ::close(fd);
         ::close(server);
     }
+};
+
+// A loopback server that counts the connections it takes; it passes each on to `target` (a port on
+// loopback), or, without one, holds it and never answers.
+struct CountingServer {
+    QTcpServer server;
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    int taken = 0;
+    explicit CountingServer(quint16 target = 0) {
+        server.listen(QHostAddress::LocalHost);
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this, target] {
+            while (QTcpSocket* client = server.nextPendingConnection()) {
+                ++taken;
+                sockets.emplace_back(client);
+                if (target == 0) continue;
+                auto* far = sockets.emplace_back(std::make_unique<QTcpSocket>()).get();
+                far->connectToHost(QHostAddress::LocalHost, target);
+                QObject::connect(client, &QTcpSocket::readyRead, far, [=] { far->write(client->readAll()); });
+                QObject::connect(far, &QTcpSocket::readyRead, client, [=] { client->write(far->readAll()); });
+                QObject::connect(far, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
+                QObject::connect(client, &QTcpSocket::disconnected, far, &QTcpSocket::disconnectFromHost);
+            }
+        });
+    }
+    QString url() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.serverPort()); }
 };
 
 class TstLink : public QObject {
@@ -230,6 +269,87 @@ private slots:
         QVERIFY(!line->link.isWaiting());
         QTimer::singleShot(30, this, [&] { line->link.cancelWaits(); });
         QCOMPARE(line->link.WaitForInput(), InputWait::Cancelled);
+    }
+
+    // The application asked to quit in the middle of a wait (a signal's handler, the session's end):
+    // every kind of wait ends, as cancelled or with the program's own reason, and sleeps until then.
+    // Qt's event loops return at once from then on, which a wait that tries again turns into a spin.
+    void quitEndsEveryWait_data() {
+        QTest::addColumn<QString>("wait");
+        QTest::newRow("bounded: a delay") << "delay";
+        QTest::newRow("unbounded: a reply") << "reply";
+        QTest::newRow("a remote port's connect") << "connect";
+        QTest::newRow("a remote port's answer") << "answer";
+    }
+    void quitEndsEveryWait() {
+        QFETCH(QString, wait);
+        FullBacklog full;
+        std::unique_ptr<Ser2Net> relay;
+        if (wait == "connect")
+            line->folder.setRemote(3, QStringLiteral("rfc2217://127.0.0.1:%1").arg(full.port));
+        if (wait == "answer") { // a plain relay never answers a speed change
+            relay = std::make_unique<Ser2Net>(line->pty.slavePath(), Ser2Net::Accepter::PlainTcp);
+            VERIFY_SER2NET(relay->isListening());
+            line->folder.setRemote(3, relay->url());
+        }
+        if (wait == "reply") QVERIFY(line->link.OpenPrinterPort().ok);
+        QString outcome;
+        qint64 cpuMs = 0, wallMs = 0;
+        QTimer::singleShot(0, this, [&] {
+            QTimer::singleShot(300, qApp, &QCoreApplication::quit);
+            QElapsedTimer wall;
+            wall.start();
+            const qint64 cpuBefore = cpuNowMs();
+            if (wait == "delay")
+                outcome = line->link.Delay(30000) == WaitResult::Cancelled ? "cancelled" : "done";
+            if (wait == "reply") outcome = line->link.ReadReplyByte() ? "a byte" : "cancelled";
+            if (wait == "connect" || wait == "answer") {
+                const MSComm::OpenResult opened = line->link.OpenPrinterPort();
+                outcome = opened.ok ? "open" : opened.reason;
+            }
+            cpuMs = cpuNowMs() - cpuBefore;
+            wallMs = wall.elapsed();
+        });
+        QCoreApplication::exec();
+        if (wait == "delay" || wait == "reply")
+            QCOMPARE(outcome, QString("cancelled"));
+        else
+            QVERIFY2(outcome.contains("the program is ending"), qPrintable(outcome));
+        QVERIFY2(cpuMs * 2 < wallMs, qPrintable(QString("%1 ms of CPU in %2 ms").arg(cpuMs).arg(wallMs)));
+        QCOMPARE(line->link.Delay(10), WaitResult::Done); // the next run of the loop waits again
+    }
+
+    // Connections counted, not timed: the opens of a search at one speed after another share one
+    // connection (ser2net closes the device, and drops DTR with it, when its last client leaves), and a
+    // server that never answers is left alone for its pause instead of being waited out at every open.
+    void remoteConnections_data() {
+        QTest::addColumn<QString>("server");
+        QTest::newRow("ser2net, one speed after another") << "ser2net";
+        QTest::newRow("a server that never answers, opened twice") << "silent";
+    }
+    void remoteConnections() {
+        QFETCH(QString, server);
+        std::unique_ptr<Ser2Net> ser2net;
+        if (server == "ser2net") {
+            ser2net = std::make_unique<Ser2Net>(line->pty.slavePath());
+            VERIFY_SER2NET(ser2net->isListening());
+        }
+        CountingServer counting(ser2net ? quint16(QUrl(ser2net->url()).port()) : 0);
+        QVERIFY(counting.server.isListening());
+        line->folder.setRemote(3, counting.url());
+        QStringList reasons;
+        for (const char* speed : {"115200", "57600", "9600"}) {
+            line->comm.setCommPort(3);
+            line->comm.setSettings(QString(speed) + ",N,8,1");
+            const MSComm::OpenResult opened = line->comm.open();
+            reasons << opened.reason;
+            QVERIFY2(opened.ok == (server == "ser2net"), qPrintable(opened.reason));
+            if (opened.ok) QVERIFY(line->comm.output("x"));
+            line->comm.close();
+            QTest::qWait(300); // a search's wait for the printer's answer at that speed
+        }
+        QCOMPARE(counting.taken, 1);
+        if (server == "silent") QCOMPARE(reasons.last(), reasons.first()); // told again, not waited for
     }
 
     void unusablePortIsReported_data() {

@@ -8,9 +8,12 @@
 #include "record/chartgeometry.h"
 #include "record/record.h"
 #include "support/sensorsteps.h"
+#include "wizard/wizard.h"
 
 #include <QLabel>
 #include <QtTest>
+
+#include <csignal>
 
 using namespace SensorSteps;
 
@@ -187,20 +190,29 @@ private slots:
         QTest::newRow("Back") << "Back";
         QTest::newRow("Exit") << "Exit";
         QTest::newRow("close box, sheet open") << "close";
+        QTest::newRow("SIGTERM") << "SIGTERM";
+        QTest::newRow("SIGHUP, the terminal closed") << "SIGHUP";
+        QTest::newRow("the session's end") << "session";
     }
-    // Back and Exit restore the printer's speed; the close box leaves it and the link at 57600 with
-    // hardware flow and unloads the sheet. The abandoned tick's late reply sets nothing going.
+    // Back and Exit restore the printer's speed, and so does the system ending the program (a signal, the
+    // session's end); the close box leaves it and the link at 57600 with hardware flow and unloads the
+    // sheet. The abandoned tick's late reply sets nothing going.
     void leaveMidTick() {
         QFETCH(QString, way);
-        const bool closeBox = way == "close";
+        const bool closeBox = way == "close", ends = way != "Back" && !closeBox;
         Bench bench;
+        bench.wizard().takeEndRequests(false);
         Sim::SimulatedPrinter& printer = printerAtStep2(bench);
         printer.setFaults({.onlyFor = "\x1do", .delayMs = 200});
         QPointer<MonitorFrm> page = &open(bench, Sensor::Printer);
         if (closeBox) page->CheckParam->click();
-        onCommand(
-            printer, "\x1do",
-            [&] { closeBox ? void(page->close()) : page->control<QPushButton>(way)->click(); }, 2);
+        const std::function<void()> leave = [&] {
+            if (way == "SIGTERM" || way == "SIGHUP") ::raise(way == "SIGTERM" ? SIGTERM : SIGHUP);
+            if (way == "session") QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit"));
+            if (way == "Back" || way == "Exit") page->control<QPushButton>(way)->click();
+            if (closeBox) page->close();
+        };
+        onCommand(printer, "\x1do", leave, 2);
         QTRY_VERIFY(!bench.wizard().loadedMonitorFrm() || bench.ended());
         QTest::qWait(400);
         QCOMPARE(bench.heard(kPort).last(), closeBox ? "1d 6f @57600 hw" : "1d 42 03 @57600 hw");
@@ -208,9 +220,8 @@ private slots:
         const SharedState& state = bench.wizard().state();
         QVERIFY(state.PrinterSpeed == (closeBox ? "57600" : "9600") &&
                 state.PrinterHandshake == (closeBox ? 2 : 1));
-        QVERIFY(bench.portClosedAndIdle() && !bench.wizard().loadedPrintParam() &&
-                bench.ended() == (way == "Exit"));
-        QCOMPARE(bench.shownPages(), way == "Exit" ? QStringList() : QStringList{"Step2"});
+        QVERIFY(bench.portClosedAndIdle() && !bench.wizard().loadedPrintParam() && bench.ended() == ends);
+        QCOMPARE(bench.shownPages(), ends ? QStringList() : QStringList{"Step2"});
         QTRY_VERIFY(page.isNull() || bench.ended());
     }
 

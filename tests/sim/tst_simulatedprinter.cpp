@@ -144,6 +144,14 @@ private slots:
                 got == replies && transcript == commands,
                 qPrintable(QString("cut at %1: %2, %3").arg(cut).arg(got.toHex(), transcript.join(' '))));
         }
+        // A printer that runs for a day keeps a window of its transcript: the latest commands, all counted,
+        // and answered as before.
+        PrinterModel windowed({.calibrationTimeMs = 0});
+        windowed.setTranscriptLimit(4);
+        QCOMPARE(ask(windowed, stream, 9600), replies);
+        QCOMPARE(windowed.recordedCount(), qint64(commands.size()));
+        QVERIFY(windowed.transcript().size() >= 4 && windowed.transcript().size() < 8);
+        QCOMPARE(windowed.transcript().last().bytes, hex("1b4f"));
     }
 
     // Replies over time: a calibration holds back what is asked meanwhile until its end mark, and the
