@@ -306,6 +306,7 @@ void Sampler::stop() {
 }
 
 Status Sampler::restoreSpeed() {
+    if (!m_switched && m_restoreOwed) return payRestore();
     if (!m_switched) return {Outcome::Done, {}};
     const int code = Protocol::restoreSpeedCode(m_savedSpeed);
     const quint8 configuration = Protocol::configurationByte(code, m_savedHandshake);
@@ -342,7 +343,19 @@ Status Sampler::oweRestore(quint8 configuration, const QString& text) {
     state.PrinterSpeed = m_savedSpeed;
     state.PrinterHandshake = m_savedHandshake;
     m_switched = false;
+    m_restoreOwed = true;
     return {Outcome::PortProblem, text};
+}
+
+// The open sends what is owed first.
+Status Sampler::payRestore() {
+    if (const Status opened = open(); !opened.ok()) return opened;
+    m_link.ClosePrinterPort();
+    m_restoreOwed = m_link.state().owedSwitch.has_value();
+    if (m_restoreOwed)
+        return {Outcome::PortProblem,
+                m_link.portFailureText(tr("the printer's speed could not be put back"))};
+    return {Outcome::Done, {}};
 }
 
 } // namespace Printer

@@ -103,8 +103,9 @@ public:
     // GS B with the configuration byte of the saved speed and flow control; the link settings follow.
     // Nothing is sent when the printer was never switched. A restore that could not be opened or written
     // is PortProblem: the printer stays at 57600, the link settings go back all the same and the restore
-    // is owed, sent first when the port is opened next. Left while the port was lost, the link settings go
-    // back too, and the switch is owed to a printer that may still run at 57600.
+    // is owed, sent first when the port is opened next (by this call again, or by any other open). Left while
+    // the port was lost, the link settings go back too, and the switch is owed to a printer that may still
+    // run at 57600.
     Status restoreSpeed();
 
 signals:
@@ -132,6 +133,7 @@ private:
     Result<quint8> tickReply(const QByteArray& command);
     Status problem(const QString& text);
     Status oweRestore(quint8 configuration, const QString& text);
+    Status payRestore();
 
     Link& m_link;
     Sensor m_sensor;
@@ -141,8 +143,9 @@ private:
     bool m_looking = false; // a look for the lost port is on the stack
     int m_looks = 0;
     bool m_paramsRead = false;
-    bool m_leftLost = false; // stopped while the port was lost
-    bool m_silent = false;   // the loss in progress or last was a silent printer
+    bool m_leftLost = false;    // stopped while the port was lost
+    bool m_silent = false;      // the loss in progress or last was a silent printer
+    bool m_restoreOwed = false; // a restore failed and the link owes it
     // Held from start() until the sampling halts or stops.
     std::unique_ptr<FineTimers> m_fineTimers;
     State m_state = State::Opening;
