@@ -311,9 +311,9 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
     int status = kDone;
     // A port that failed under a tick fails the restore as well: that is told once.
     if (!losses.ended.isEmpty())
-        status = session.fail({losses.silent ? Printer::Outcome::NoAnswer : Printer::Outcome::PortProblem,
-                               losses.ended},
-                              losses.ended);
+        status = session.fail(
+            {losses.silent ? Printer::Outcome::NoAnswer : Printer::Outcome::PortProblem, losses.ended},
+            losses.ended);
     else if (!restored.ok())
         status = session.fail(restored);
     // The samples taken so far are recorded also when the run was interrupted.

@@ -75,8 +75,9 @@ class TestCli : public QObject {
     // The tool runs while this process's event loop serves the printer; `during` runs once it has started.
     // A tool still running after `limitMs` is killed and the run fails (exit code -1): a run that should
     // end by itself fails instead of hanging the test.
-    Run run(const QStringList& arguments, const std::function<void(QProcess&)>& during = [](QProcess&) {},
-            const QString& program = QStringLiteral(VELTARO_CLI), int limitMs = 60000) {
+    Run run(
+        const QStringList& arguments, const std::function<void(QProcess&)>& during = [](QProcess&) {},
+        const QString& program = QStringLiteral(VELTARO_CLI), int limitMs = 60000) {
         QProcess process;
         process.start(program, arguments);
         if (!process.waitForStarted()) return {};
@@ -383,15 +384,19 @@ private slots:
             connect(&sim, &Sim::SimulatedPrinter::commandReceived, &sim, [&](const Sim::TranscriptEntry& e) {
                 if (e.bytes == "\x1d\x42\x86") QTimer::singleShot(0, &sim, [&] { sim.vanish(); });
             });
-        const Run r = run(QStringList{"monitor", "printer", "--csv"} + options + link("19200"), [&](QProcess&) {
-            if (setup != "power cycle") return;
-            QVERIFY(serveUntil([&] { return heard().size() > 20; }, 10000));
-            sim.setPowered(false);
-            serveUntil([] { return false; }, 1500);
-            sim.setPowered(true);
-        }, QStringLiteral(VELTARO_CLI), 30000);
+        const Run r = run(
+            QStringList{"monitor", "printer", "--csv"} + options + link("19200"),
+            [&](QProcess&) {
+                if (setup != "power cycle") return;
+                QVERIFY(serveUntil([&] { return heard().size() > 20; }, 10000));
+                sim.setPowered(false);
+                serveUntil([] { return false; }, 1500);
+                sim.setPowered(true);
+            },
+            QStringLiteral(VELTARO_CLI), 30000);
         QVERIFY2(r.exitCode == exitCode, qPrintable(QString(r.err).replace('\n', " | ") + heard().join(',')));
-        QVERIFY2(r.err.contains(told) && r.err.count(told) == 1, qPrintable(QString(r.err).replace('\n', " | ")));
+        QVERIFY2(r.err.contains(told) && r.err.count(told) == 1,
+                 qPrintable(QString(r.err).replace('\n', " | ")));
         if (setup == "gone") return;
         // What was switched is put back; a printer that never left its speed does not hear it.
         QCOMPARE(heard().last(), QString("1d 42 04 @57600"));

@@ -229,8 +229,9 @@ private slots:
         const QString caption = monitor.windowTitle();
         QTRY_VERIFY(strokes(*monitor.Picture1).size() >= 3);
         powerCycle ? printer.setPowered(false) : printer.vanish();
-        QTRY_COMPARE(monitor.windowTitle(), QString(powerCycle ? "Waiting for the printer on COM3 to answer..."
-                                                               : "Waiting for COM3 to come back..."));
+        QTRY_COMPARE(monitor.windowTitle(),
+                     QString(powerCycle ? "Waiting for the printer on COM3 to answer..."
+                                        : "Waiting for COM3 to come back..."));
         QVERIFY(monitor.Back->isEnabled() && monitor.Exit->isEnabled());
         const QList<QList<int>> before = strokes(*monitor.Picture1);
         QTest::qWait(1500);

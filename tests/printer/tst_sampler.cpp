@@ -148,7 +148,8 @@ private slots:
                                                     : QStringList{"1d 6f @57600 hw", "1d 6f @57600 hw"};
             // The looks of a printer switched off went on until it was on again: the last switch is the one.
             QStringList heard = b.heard(3);
-            if (powerCycle) heard = heard.mid(std::max<qsizetype>(heard.lastIndexOf("1d 42 86 @9600") - 1, 0));
+            if (powerCycle)
+                heard = heard.mid(std::max<qsizetype>(heard.lastIndexOf("1d 42 86 @9600") - 1, 0));
             QCOMPARE(heard.mid(0, again.size()), again);
         }
         sampler.stop();
