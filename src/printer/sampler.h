@@ -47,9 +47,9 @@ public:
     // started afresh at its own speed.
     static constexpr int kResumeReplyLimitMs = 300;
     // A tick's reply comes within a millisecond at 57600; silence this long means the printer is gone
-    // (switched off, or on again at its own speed) even though its port is still there. Generous, so that
-    // a loaded machine is not taken for a lost printer.
-    static constexpr int kTickReplyLimitMs = 1000;
+    // (switched off, or on again at its own speed) even though its port is still there. As generous as the
+    // opening's: through a ser2net on a loaded machine a reply has been seen to take over a second.
+    static constexpr int kTickReplyLimitMs = kOpeningReplyLimitMs;
 
     struct Opening {
         std::optional<OptoParameterBlock> params; // printer sensor only

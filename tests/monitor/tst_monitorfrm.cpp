@@ -229,9 +229,10 @@ private slots:
         const QString caption = monitor.windowTitle();
         QTRY_VERIFY(strokes(*monitor.Picture1).size() >= 3);
         powerCycle ? printer.setPowered(false) : printer.vanish();
-        QTRY_COMPARE(monitor.windowTitle(),
-                     QString(powerCycle ? "Waiting for the printer on COM3 to answer..."
-                                        : "Waiting for COM3 to come back..."));
+        QTRY_COMPARE_WITH_TIMEOUT(monitor.windowTitle(),
+                                  QString(powerCycle ? "Waiting for the printer on COM3 to answer..."
+                                                     : "Waiting for COM3 to come back..."),
+                                  10000);
         QVERIFY(monitor.Back->isEnabled() && monitor.Exit->isEnabled());
         const QList<QList<int>> before = strokes(*monitor.Picture1);
         QTest::qWait(1500);

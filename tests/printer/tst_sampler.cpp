@@ -121,7 +121,7 @@ private slots:
                 printer->setPowered(false);
             else
                 remote ? b.serverAt(3)->stop() : printer->vanish();
-            QTRY_VERIFY(sampler.waiting());
+            QTRY_VERIFY_WITH_TIMEOUT(sampler.waiting(), 2 * Printer::Sampler::kTickReplyLimitMs + 5000);
             QTest::qWait(2 * Printer::Sampler::kRetryMs);
             // Looked for at its pace, not in a loop: a busy machine only makes the looks fewer.
             QVERIFY2(sampler.looks() >= 1 && sampler.looks() <= away.elapsed() / Printer::Sampler::kRetryMs + 1,
