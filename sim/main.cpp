@@ -95,6 +95,10 @@ const QList<QCommandLineOption>& options() {
         {"short", "Cuts every reply short by N bytes.", "N"},
         {"slow", "Every reply comes MS milliseconds late.", "MS"},
         {"garble", "Replies with random bytes instead of the right ones."},
+        {"keep-speed", "Hears a speed switch (GS B) and stays at its own speed."},
+        {"silent-after", "Falls silent after MS milliseconds, its port staying.", "MS"},
+        {"power-cycle-after", "Is switched off after MS milliseconds, its port staying...", "MS"},
+        {"off-for", "... and on again at its own speed MS milliseconds later (default 1000).", "MS", "1000"},
         {"only-for", "The reply faults (extra, short, slow, garble) touch this command (hex) only.", "HEX"},
         {"vanish-after", "The device disappears after MS milliseconds.", "MS"},
         {"reappear-after", "With --vanish-after: it comes back MS milliseconds later.", "MS"},
@@ -131,7 +135,29 @@ Faults faultsFrom(const QCommandLineParser& parser) {
     if (parser.isSet("short")) faults.missingBytes = number(parser, "short", 0, 1000);
     if (parser.isSet("slow")) faults.delayMs = number(parser, "slow", 0, 600000);
     faults.randomReply = parser.isSet("garble");
+    faults.keepsSpeed = parser.isSet("keep-speed");
     return faults;
+}
+
+// What becomes of the printer while its port stays: silence, or a power cycle.
+void scheduleSilence(const QCommandLineParser& parser, SimulatedPrinter& printer) {
+    if (parser.isSet("silent-after"))
+        QTimer::singleShot(number(parser, "silent-after", 0, 86400000), &printer, [&printer] {
+            Faults faults = printer.model().faults();
+            faults.silent = true;
+            printer.setFaults(faults);
+            std::printf("silent\n");
+        });
+    if (!parser.isSet("power-cycle-after")) return;
+    const int offMs = number(parser, "power-cycle-after", 0, 86400000);
+    QTimer::singleShot(offMs, &printer, [&printer] {
+        printer.setPowered(false);
+        std::printf("switched off\n");
+    });
+    QTimer::singleShot(offMs + number(parser, "off-for", 0, 86400000), &printer, [&printer] {
+        printer.setPowered(true);
+        std::printf("switched on at %d\n", printer.model().speed());
+    });
 }
 
 void scheduleVanishing(const QCommandLineParser& parser, SimulatedPrinter& printer) {
@@ -192,6 +218,7 @@ int main(int argc, char** argv) {
 
     quitOnSignals(app);
     scheduleVanishing(parser, printer);
+    scheduleSilence(parser, printer);
     if (parser.isSet("verbose")) printCommands(printer);
     const PrinterModel& model = printer.model();
     std::printf("COM%d -> %s at %d, %s%s\n", port, qPrintable(printer.devicePath()), model.speed(),

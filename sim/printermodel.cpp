@@ -150,6 +150,19 @@ void PrinterModel::setOptoParams(const OptoParams& params) {
     m_pendingMode = params[0];
 }
 
+void PrinterModel::setPowered(bool on) {
+    if (on == m_powered) return;
+    m_powered = on;
+    m_pending.clear();
+    m_busyUntilMs = 0;
+    m_partial.clear();
+    m_partialAllHeard = true;
+    if (!on) return;
+    m_speed = m_config.speed;
+    m_hardwareFlow = m_config.hardwareFlow;
+    m_pendingMode = m_config.optoParams[0];
+}
+
 void PrinterModel::setFaults(const Faults& faults) {
     m_faults = faults;
     m_silenced = false;
@@ -167,7 +180,7 @@ void PrinterModel::receive(const QByteArray& bytes, LineState line, qint64 nowMs
     // Whether the bytes are heard is decided per chunk: at another speed the printer's receiver makes
     // nothing of them, and a GS B among them must not switch it.
     for (char byte : bytes)
-        frame(byte, listensAt(line.speed), line, nowMs);
+        frame(byte, m_powered && listensAt(line.speed), line, nowMs);
 }
 
 void PrinterModel::frame(char byte, bool atOwnSpeed, LineState line, qint64 nowMs) {
@@ -273,7 +286,7 @@ void PrinterModel::act(Command command, const QByteArray& bytes) {
         m_config.optoParams[0] = m_pendingMode;
         break;
     case Command::SetSpeed:
-        switchTo(quint8(bytes.back()));
+        if (!m_faults.keepsSpeed) switchTo(quint8(bytes.back()));
         break;
     default:
         break;

@@ -52,6 +52,7 @@ struct Faults {
     int missingBytes = 0;     // the reply is cut short by this many bytes at its end
     int delayMs = 0;          // the reply comes this much later
     bool randomReply = false; // the reply's bytes are replaced by as many random bytes
+    bool keepsSpeed = false;  // hears a speed switch and stays at the speed it runs at
 };
 
 struct TranscriptEntry {
@@ -89,7 +90,12 @@ public:
     int speed() const { return m_speed; }
     bool hardwareFlow() const { return m_hardwareFlow; }
     void setSpeed(int speed);
-    void setHardwareFlow(bool on) { m_hardwareFlow = on; }
+    void setHardwareFlow(bool on) { m_config.hardwareFlow = m_hardwareFlow = on; }
+
+    // Switched off it hears nothing and says nothing, and what it was about to say is gone; switched on
+    // again it runs at its configured speed and flow control, whatever a GS B had made of them.
+    void setPowered(bool on);
+    bool powered() const { return m_powered; }
     quint8 configurationByte() const;
 
     bool loaderMode() const { return m_config.loaderMode; }
@@ -138,6 +144,7 @@ private:
     std::optional<quint8> m_statusOverride;
     Faults m_faults;
     bool m_silenced = false;
+    bool m_powered = true;
     QHash<QByteArray, QByteArray> m_overrides;
 
     QByteArray m_partial;          // a command begun but not complete yet

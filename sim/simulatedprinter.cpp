@@ -121,6 +121,13 @@ void SimulatedPrinter::removePortEntry() {
     m_portPath.clear();
 }
 
+void SimulatedPrinter::setPowered(bool on) {
+    m_model.setPowered(on);
+    if (on) return;
+    m_outbox.clear();
+    m_replyTimer.stop();
+}
+
 void SimulatedPrinter::vanish() {
     if (!isPresent()) return;
     removePortEntry();

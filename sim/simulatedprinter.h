@@ -47,6 +47,9 @@ public:
     void setIdentification(const QByteArray& text) { m_model.setIdentification(text); }
     void setCalibrationTimeMs(int ms) { m_model.setCalibrationTimeMs(ms); }
     void setFaults(const Faults& faults) { m_model.setFaults(faults); }
+    // Switched off and on with its port staying, as behind an RS-232 cable or a ser2net that keeps its
+    // connection: off, the replies on their way are lost too.
+    void setPowered(bool on);
     void setReplyOverride(const QByteArray& command, const QByteArray& reply) {
         m_model.setReplyOverride(command, reply);
     }

@@ -213,8 +213,9 @@ namespace {
 // that outlasted the wait, one still on at the end), told on standard error, one line per loss and per
 // recovery, while the CSV rows keep their times and so show the gap.
 struct Losses {
-    QString last;  // the loss in progress or last
-    QString ended; // the loss that ended the sampling
+    QString last;        // the loss in progress or last
+    QString ended;       // the loss that ended the sampling
+    bool silent = false; // the last loss was a printer that stopped answering, its port still there
     QTimer giveUp;
 };
 
@@ -227,6 +228,7 @@ void watchLosses(Printer::Sampler& sampler, const MonitorOptions& options, bool 
     });
     QObject::connect(&sampler, &Printer::Sampler::lost, &running, [&, bar](const QString& problem) {
         losses.last = problem;
+        losses.silent = sampler.lostBySilence();
         if (!options.reconnect) {
             losses.ended = problem;
             running.quit();
@@ -258,8 +260,16 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
     const Printer::Status switched = sampler.switchToMonitorSpeed();
     if (!switched.ok()) return session.fail(switched);
     const auto opening = sampler.readOpening();
-    if (opening.outcome == Printer::Outcome::NoAnswer)
-        printError(QStringLiteral("The printer does not answer at 57600 bauds."));
+    const QString silentAtOpening = QStringLiteral("The printer does not answer at 57600 bauds.");
+    if (opening.outcome == Printer::Outcome::NoAnswer) {
+        // It did not take the switch: without reconnecting there is nothing to wait for.
+        if (options.reconnect) {
+            printError(silentAtOpening);
+        } else {
+            losses.ended = silentAtOpening;
+            losses.silent = true;
+        }
+    }
 
     if (!bar)
         printOut(options.sensor == Printer::Sensor::NearEnd ? QStringLiteral("ms,value,near_end")
@@ -290,9 +300,12 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
     session.setInterruptHandler([&running] { running.quit(); });
     if (options.seconds > 0) end.start(options.seconds * 1000);
     clock.start();
-    if (!session.interrupted() && (opening.outcome != Printer::Outcome::Cancelled || sampler.waiting())) {
+    // A loss said before the loop runs has asked it to quit already, and Qt forgets a quit asked before
+    // exec(): the loop would never end.
+    if (!session.interrupted() && losses.ended.isEmpty() &&
+        (opening.outcome != Printer::Outcome::Cancelled || sampler.waiting())) {
         sampler.start(pace);
-        running.exec();
+        if (sampler.active()) running.exec();
     }
     session.setInterruptHandler({});
     if (bar) std::fprintf(stdout, "\n");
@@ -302,7 +315,9 @@ int monitor(Session& session, const LinkChoice& choice, const MonitorOptions& op
     int status = kDone;
     // A port that failed under a tick fails the restore as well: that is told once.
     if (!losses.ended.isEmpty())
-        status = session.fail({Printer::Outcome::PortProblem, losses.ended});
+        status = session.fail(
+            {losses.silent ? Printer::Outcome::NoAnswer : Printer::Outcome::PortProblem, losses.ended},
+            losses.ended);
     else if (!restored.ok())
         status = session.fail(restored);
     // The samples taken so far are recorded also when the run was interrupted.

@@ -42,6 +42,7 @@ bool RemoteLine::isRemote(const QString& path) {
 
 bool RemoteLine::open(const QString& path, const Settings& settings, QString* reason) {
     close();
+    m_closed = false;
     if (path == m_unreachableUrl && m_unreachableSince.isValid() &&
         m_unreachableSince.elapsed() < kUnreachableMs) {
         *reason = m_unreachableReason;
@@ -188,6 +189,12 @@ RemoteLine::Wait RemoteLine::waitFor(const std::function<bool()>& done, int limi
     // One wait at a time: MSComm never opens or changes a line from inside an open.
     if (m_loop) return Wait::TimedOut;
     m_failure.clear();
+    // A close that came between two waits of an open (the connect done, its settings not yet sent) ends
+    // the open as surely as one that came during a wait.
+    if (m_closed) {
+        m_failure = tr("the port was closed");
+        return Wait::Failed;
+    }
     if (done()) return Wait::Done;
     // Only the network and timers are served meanwhile: no button press runs inside an open.
     QEventLoop loop;
@@ -207,12 +214,14 @@ RemoteLine::Wait RemoteLine::waitFor(const std::function<bool()>& done, int limi
         if (loop.exec(QEventLoop::ExcludeUserInputEvents) < 0) m_failure = tr("the program is ending");
     m_loop = nullptr;
     m_done = {};
+    if (m_closed) return Wait::Failed;
     if (done()) return Wait::Done;
     return m_failure.isEmpty() ? Wait::TimedOut : Wait::Failed;
 }
 
 void RemoteLine::close() {
     m_open = false;
+    m_closed = true;
     if (m_loop) {
         m_failure = tr("the port was closed");
         m_loop->quit();

@@ -51,6 +51,7 @@ private:
     QString m_url;
     Settings m_settings;
     bool m_open = false;
+    bool m_closed = false; // closed since the open in progress began: its waits end and it fails
     QByteArray m_data;
     // The answers awaited by the change in progress, and those received.
     QList<Rfc2217::Command> m_awaited;

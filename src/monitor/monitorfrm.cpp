@@ -213,6 +213,9 @@ void MonitorFrm::tellOnce(const QString& text) {
 void MonitorFrm::sampleLost(const QString& problem) {
     m_backNotice.stop();
     setWindowTitle(m_sampler.waitingText());
+    // A silent printer is said in the title alone: its port is fine, and a box would stand in the way of
+    // the technician who switches it on again.
+    if (m_sampler.lostBySilence()) return;
     m_lossUntold = problem;
     // Told once the link is done with the failed device, not inside its error signal.
     QTimer::singleShot(0, this, &MonitorFrm::tellLoss);

@@ -22,9 +22,10 @@ struct Sheet;
 // with hardware flow control and the sensor's stored parameters and a first reading are read; then the
 // chosen sensor is sampled every 50 ms onto the strip chart, one stroke per sample, 60 samples a sweep.
 // Back and Exit switch the printer back to the speed it had, after the sampler has stopped. A lost port is
-// told once per loss; the title says that the page waits for it, and the trace goes on by itself when it
-// is back, where the time axis has got to meanwhile. The chart's context menu saves the record of the last
-// sweep's samples (recordmenu.h), with the lost time as missing samples.
+// told once per loss in a box, a printer that stops answering in the title only; the title says that the
+// page waits for it, and the trace goes on by itself when it is back, where the time axis has got to
+// meanwhile. The chart's context menu saves the record of the last sweep's samples (recordmenu.h), with the
+// lost time as missing samples.
 class MonitorFrm : public Page {
     Q_OBJECT
 public:

@@ -21,15 +21,24 @@ Sampler::Sampler(Link& link, Sensor sensor, QObject* parent)
     // reconnecting, the caller decides what a loss ends: the next tick may find the device back.
     connect(&m_link, &Link::portLost, this, [this](const QString& problem) {
         if (!active() || !m_switched) return;
-        if (m_reconnect)
+        if (m_reconnect) {
             lose(problem);
-        else if (m_state != State::Waiting)
+        } else if (m_state != State::Waiting) {
+            m_silent = false;
             emit lost(problem);
+        }
     });
 }
 
 QString Sampler::waitingText() const {
-    return tr("Waiting for %1 to come back...").arg(PortNames::portName(m_link.state().PrinterPort));
+    const QString port = PortNames::portName(m_link.state().PrinterPort);
+    return m_silent ? tr("Waiting for the printer on %1 to answer...").arg(port)
+                    : tr("Waiting for %1 to come back...").arg(port);
+}
+
+QString Sampler::silenceText() const {
+    return tr("The printer on %1 does not answer at 57600 bauds.")
+        .arg(PortNames::portName(m_link.state().PrinterPort));
 }
 
 QString Sampler::backText() const {
@@ -50,8 +59,9 @@ Status Sampler::problem(const QString& text) {
     return {Outcome::PortProblem, text};
 }
 
-void Sampler::lose(const QString& problem) {
+void Sampler::lose(const QString& problem, bool silent) {
     if (!active() || m_state == State::Waiting) return;
+    m_silent = silent;
     if (!m_reconnect) {
         halt();
     } else {
@@ -188,16 +198,22 @@ Result<quint8> Sampler::tickReply(const QByteArray& command) {
         return result;
     }
     m_tickWaiting = true;
-    const std::optional<quint8> reply = m_link.ReadReplyByte();
+    bool silent = false;
+    const std::optional<QByteArray> reply = awaitReply(1, kTickReplyLimitMs, &silent);
     if (!self) return result;
     m_tickWaiting = false;
     if (m_state != State::Running) return result;
-    if (!reply) {
+    if (!reply || reply->isEmpty()) {
         m_link.ClosePrinterPort(); // a wait ended by someone else: the next tick starts afresh
+        // With its port still there, no loss would ever be seen: the silence is the loss.
+        if (silent) {
+            result.outcome = Outcome::NoAnswer;
+            lose(silenceText(), true);
+        }
         return result;
     }
     result.outcome = Outcome::Done;
-    result.value = *reply;
+    result.value = quint8(reply->at(0));
     return result;
 }
 
@@ -222,6 +238,11 @@ void Sampler::lookForPort() {
 Sampler::Look Sampler::lookAtMonitorSpeed(quint8* level) {
     // A local port is there again when its device is; a remote one only a connection tells.
     if (!m_link.OpenPrinterPort(MSComm::Absent::Skip)) return Look::NoPort;
+    // Stopped while a remote port's server was waited for: nothing more goes to the port.
+    if (m_state != State::Waiting) {
+        m_link.ClosePrinterPort();
+        return Look::NoPort;
+    }
     const Protocol::Commands commands = m_link.commands();
     m_link.SendCommand(m_sensor == Sensor::NearEnd ? commands.nearEndOptoLevel()
                                                    : commands.printerOptoLevel());
@@ -275,6 +296,8 @@ void Sampler::stop() {
     m_fineTimers.reset();
     m_link.cancelWaits();
     m_link.ClosePrinterPort();
+    // A look for a lost remote port may be waiting for its server inside the open: that ends too.
+    m_link.comm().close();
     // The link settings stay at 57600, where the printer is if only the port went; switched off and on,
     // it runs at its own speed, and hears the switch there.
     if (m_leftLost && m_switched)
@@ -283,6 +306,7 @@ void Sampler::stop() {
 }
 
 Status Sampler::restoreSpeed() {
+    if (!m_switched && m_restoreOwed) return payRestore();
     if (!m_switched) return {Outcome::Done, {}};
     const int code = Protocol::restoreSpeedCode(m_savedSpeed);
     const quint8 configuration = Protocol::configurationByte(code, m_savedHandshake);
@@ -296,14 +320,41 @@ Status Sampler::restoreSpeed() {
         state.PrinterHandshake = m_savedHandshake;
         if (m_link.PortExists(state.PrinterPort) && m_link.OpenPrinterPort()) m_link.ClosePrinterPort();
     } else {
-        // A port that cannot be opened leaves the printer at 57600, and the settings with it.
-        if (const Status opened = open(); !opened.ok()) return opened;
-        m_link.SendCommand(m_link.commands().setSpeed(configuration));
+        const Status opened = open();
+        if (!opened.ok()) return oweRestore(configuration, opened.problem);
+        // An adapter pulled or a server gone between the open and the write: the printer stays at 57600.
+        const bool sent = m_link.SendCommand(m_link.commands().setSpeed(configuration));
         m_link.ClosePrinterPort();
+        if (!sent)
+            return oweRestore(configuration,
+                              m_link.portFailureText(tr("the printer's speed could not be put back")));
     }
     state.PrinterSpeed = m_savedSpeed;
     state.PrinterHandshake = m_savedHandshake;
     m_switched = false;
+    return {Outcome::Done, {}};
+}
+
+// The printer stays at 57600 with hardware flow control and hears the restore there once its port can
+// be opened again; the link settings go back now, so that whoever opens the port next pays it first.
+Status Sampler::oweRestore(quint8 configuration, const QString& text) {
+    SharedState& state = m_link.state();
+    state.owedSwitch = OwedSwitch{kMonitorSpeed, kMonitorHandshake, configuration};
+    state.PrinterSpeed = m_savedSpeed;
+    state.PrinterHandshake = m_savedHandshake;
+    m_switched = false;
+    m_restoreOwed = true;
+    return {Outcome::PortProblem, text};
+}
+
+// The open sends what is owed first.
+Status Sampler::payRestore() {
+    if (const Status opened = open(); !opened.ok()) return opened;
+    m_link.ClosePrinterPort();
+    m_restoreOwed = m_link.state().owedSwitch.has_value();
+    if (m_restoreOwed)
+        return {Outcome::PortProblem,
+                m_link.portFailureText(tr("the printer's speed could not be put back"))};
     return {Outcome::Done, {}};
 }
 

@@ -26,8 +26,10 @@ namespace Printer {
 // after it.
 //
 // A port problem (an adapter pulled, a device gone, a server stopped or its connection dropped) is said
-// once with lost(). Without reconnecting the caller decides what it ends (a port that cannot be opened
-// or written halts the sampling). With it, the sampling waits for the port: every kRetryMs it looks
+// once with lost(), and so is a printer that stops answering a tick while its port stays (switched off
+// and on behind an RS-232 cable or a ser2net whose connection stays up). Without reconnecting the caller
+// decides what a lost port ends (a port that cannot be opened or written, or a silent printer, halts the
+// sampling). With it, the sampling waits for the port: every kRetryMs it looks
 // whether the port is there (nothing is sent to one that is not), opens it at 57600 with hardware flow
 // control and asks for a reading. A printer that answers goes on at once; a silent one was switched off
 // and on and runs at its own speed again, so it is switched as at opening and its parameter block read
@@ -44,6 +46,10 @@ public:
     // A printer still at 57600 answers a reading within a round trip; silence this long means it was
     // started afresh at its own speed.
     static constexpr int kResumeReplyLimitMs = 300;
+    // A tick's reply comes within a millisecond at 57600; silence this long means the printer is gone
+    // (switched off, or on again at its own speed) even though its port is still there. As generous as the
+    // opening's: through a ser2net on a loaded machine a reply has been seen to take over a second.
+    static constexpr int kTickReplyLimitMs = kOpeningReplyLimitMs;
 
     struct Opening {
         std::optional<OptoParameterBlock> params; // printer sensor only
@@ -61,11 +67,15 @@ public:
     void setReconnect(bool on) { m_reconnect = on; }
     // The port is lost and looked for.
     bool waiting() const { return m_state == State::Waiting; }
+    // The last loss was a printer that stopped answering, its port still there.
+    bool lostBySilence() const { return m_silent; }
     // How often the port was looked for since it was last lost: the pace of the waiting, which is what
     // the technician's CPU pays for.
     int looks() const { return m_looks; }
-    // The technician's words while the port is looked for, and when it is back.
+    // The technician's words while the port (or a silent printer) is looked for, and when it is back.
     QString waitingText() const;
+    // A tick's reply that did not come, as lost() says it.
+    QString silenceText() const;
     QString backText() const;
 
     // Done: the printer now runs at 57600 with hardware flow control, and so do the link settings; the
@@ -91,9 +101,11 @@ public:
     void stop();
 
     // GS B with the configuration byte of the saved speed and flow control; the link settings follow.
-    // Nothing is sent when the printer was never switched. PortProblem: both stay at 57600. Left while
-    // the port was lost, the link settings go back all the same, and the switch is owed to a printer that
-    // may still run at 57600.
+    // Nothing is sent when the printer was never switched. A restore that could not be opened or written
+    // is PortProblem: the printer stays at 57600, the link settings go back all the same and the restore
+    // is owed, sent first when the port is opened next (by this call again, or by any other open). Left while
+    // the port was lost, the link settings go back too, and the switch is owed to a printer that may still
+    // run at 57600.
     Status restoreSpeed();
 
 signals:
@@ -110,7 +122,7 @@ private:
     enum class State { Opening, Running, Waiting, Halted, Stopped };
 
     Status switchFrom(const QString& speed, qint16 handshake);
-    void lose(const QString& problem);
+    void lose(const QString& problem, bool silent = false);
     void lookForPort();
     enum class Look { NoPort, Silent, Answered };
     Look lookAtMonitorSpeed(quint8* level);
@@ -120,6 +132,8 @@ private:
     std::optional<QByteArray> awaitReply(int count, int limitMs, bool* silent);
     Result<quint8> tickReply(const QByteArray& command);
     Status problem(const QString& text);
+    Status oweRestore(quint8 configuration, const QString& text);
+    Status payRestore();
 
     Link& m_link;
     Sensor m_sensor;
@@ -129,7 +143,9 @@ private:
     bool m_looking = false; // a look for the lost port is on the stack
     int m_looks = 0;
     bool m_paramsRead = false;
-    bool m_leftLost = false; // stopped while the port was lost
+    bool m_leftLost = false;    // stopped while the port was lost
+    bool m_silent = false;      // the loss in progress or last was a silent printer
+    bool m_restoreOwed = false; // a restore failed and the link owes it
     // Held from start() until the sampling halts or stops.
     std::unique_ptr<FineTimers> m_fineTimers;
     State m_state = State::Opening;

@@ -73,13 +73,16 @@ class TestCli : public QObject {
         return list;
     }
     // The tool runs while this process's event loop serves the printer; `during` runs once it has started.
-    Run run(const QStringList& arguments, const std::function<void(QProcess&)>& during = [](QProcess&) {},
-            const QString& program = QStringLiteral(VELTARO_CLI)) {
+    // A tool still running after `limitMs` is killed and the run fails (exit code -1): a run that should
+    // end by itself fails instead of hanging the test.
+    Run run(
+        const QStringList& arguments, const std::function<void(QProcess&)>& during = [](QProcess&) {},
+        const QString& program = QStringLiteral(VELTARO_CLI), int limitMs = 60000) {
         QProcess process;
         process.start(program, arguments);
         if (!process.waitForStarted()) return {};
         during(process);
-        if (!serveUntil([&] { return process.state() == QProcess::NotRunning; }, 60000)) return {};
+        if (!serveUntil([&] { return process.state() == QProcess::NotRunning; }, limitMs)) return {};
         const Run r{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                     QString::fromUtf8(process.readAllStandardOutput()),
                     QString::fromUtf8(process.readAllStandardError())};
@@ -364,6 +367,69 @@ private slots:
                 green = picture.pixelColor(picture.width() / 2, y) == QColor(0, 255, 0);
             QVERIFY(green);
         }
+    }
+
+    // Without --seconds the tool ends by itself where the printer cannot be monitored, with the truth: a
+    // printer that does not take the switch to 57600, a port gone right after it, a printer switched off
+    // and on without --reconnect. With it, the power cycle is a loss like a lost port's: the printer is
+    // switched again and the sampling goes on.
+    void monitorEndsByItself_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("told");
+        const QString silent = "The printer on COM3 does not answer at 57600 bauds.";
+        QTest::newRow("printer that does not take the switch")
+            << "keeps speed" << QStringList() << 1 << "The printer does not answer at 57600 bauds.";
+        QTest::newRow("port gone after the switch")
+            << "gone" << QStringList() << 3 << "The serial port COM3 cannot be used:";
+        QTest::newRow("printer switched off and on") << "power cycle" << QStringList() << 1 << silent;
+        QTest::newRow("printer switched off and on, --reconnect")
+            << "power cycle" << QStringList{"--seconds", "14", "--reconnect"} << 0
+            << silent + " Waiting for the printer on COM3 to answer...";
+    }
+    void monitorEndsByItself() {
+        QFETCH(QString, setup);
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QString, told);
+        Sim::SimulatedPrinter& sim = printer({.speed = 19200});
+        if (setup == "keeps speed") sim.setFaults({.keepsSpeed = true});
+        if (setup == "gone")
+            connect(&sim, &Sim::SimulatedPrinter::commandReceived, &sim, [&](const Sim::TranscriptEntry& e) {
+                if (e.bytes == "\x1d\x42\x86") QTimer::singleShot(0, &sim, [&] { sim.vanish(); });
+            });
+        const Run r = run(
+            QStringList{"monitor", "printer", "--csv"} + options + link("19200"),
+            [&](QProcess&) {
+                if (setup != "power cycle") return;
+                QVERIFY(serveUntil([&] { return heard().size() > 20; }, 10000));
+                sim.setPowered(false);
+                serveUntil([] { return false; }, 1500);
+                sim.setPowered(true);
+            },
+            QStringLiteral(VELTARO_CLI), 30000);
+        QVERIFY2(r.exitCode == exitCode, qPrintable(QString(r.err).replace('\n', " | ") + heard().join(',')));
+        QVERIFY2(r.err.contains(told) && r.err.count(told) == 1,
+                 qPrintable(QString(r.err).replace('\n', " | ")));
+        if (setup == "gone") return;
+        // What was switched is put back; a printer that never left its speed does not hear it.
+        QCOMPARE(heard().last(), QString("1d 42 04 @57600"));
+        QCOMPARE(sim.model().speed(), 19200);
+        if (exitCode != 0) return;
+        QCOMPARE(r.err.count("COM3 is back: monitoring goes on."), 1);
+        const QStringList rows = r.out.split('\n', Qt::SkipEmptyParts).mid(1);
+        qint64 gap = 0, last = 0, after = 0;
+        for (const QString& row : rows) {
+            const qint64 ms = row.section(',', 0, 0).toLongLong();
+            if (ms - last > gap) {
+                gap = ms - last;
+                after = 0;
+            }
+            last = ms;
+            ++after;
+        }
+        QVERIFY2(gap >= 1000 && after > 5, qPrintable(r.out)); // sampled again after the cycle
     }
 
     // Through a ser2net that is restarted: one notice line per loss and per recovery, the CSV rows keep

@@ -4,6 +4,7 @@
 #include "corebench.h"
 #include "printer/sampler.h"
 
+#include <QTcpServer>
 #include <QtTest>
 
 using Printer::Outcome;
@@ -76,18 +77,23 @@ private slots:
 
     // Two losses in a row, each said once and its recovery once. A printer that kept 57600 answers the
     // first look; one started afresh at its own speed is switched there once more and its parameter
-    // block read again (calibrated meanwhile). Nothing reaches the line while the port is away.
+    // block read again (calibrated meanwhile). Nothing reaches the line while the port is away. A printer
+    // switched off and on behind a port that stays is lost by its silence alone.
     void waitsForTheLostPort_data() {
         QTest::addColumn<bool>("remote");
         QTest::addColumn<bool>("startedAfresh");
-        QTest::newRow("entry made again, printer kept at 57600") << false << false;
-        QTest::newRow("entry made again, printer started afresh") << false << true;
-        QTest::newRow("ser2net stopped and started again") << true << false;
-        QTest::newRow("ser2net restarted, printer started afresh") << true << true;
+        QTest::addColumn<bool>("powerCycle"); // the port stays; the printer is switched off and on
+        QTest::newRow("entry made again, printer kept at 57600") << false << false << false;
+        QTest::newRow("entry made again, printer started afresh") << false << true << false;
+        QTest::newRow("ser2net stopped and started again") << true << false << false;
+        QTest::newRow("ser2net restarted, printer started afresh") << true << true << false;
+        QTest::newRow("printer switched off and on") << false << true << true;
+        QTest::newRow("printer behind ser2net switched off and on") << true << true << true;
     }
     void waitsForTheLostPort() {
         QFETCH(bool, remote);
         QFETCH(bool, startedAfresh);
+        QFETCH(bool, powerCycle);
         CoreBench b;
         Sim::SimulatedPrinter* printer = remote ? b.remotePrinter(3) : &b.printer(3);
         VERIFY_SER2NET(printer);
@@ -95,7 +101,8 @@ private slots:
         sampler.setReconnect(true);
         QStringList told;
         connect(&sampler, &Printer::Sampler::lost, [&](const QString& problem) {
-            told << QStringLiteral("lost") + (problem.contains("COM3") ? "" : " without the port's name");
+            told << QStringLiteral("lost") + (problem.contains("COM3") ? "" : " without the port's name") +
+                        (sampler.lostBySilence() == powerCycle ? "" : " for the wrong cause");
         });
         connect(&sampler, &Printer::Sampler::parametersRead,
                 [&](const OptoParameterBlock& p) { told << QStringLiteral("black %1").arg(p.blackLevel); });
@@ -110,8 +117,11 @@ private slots:
             QTRY_VERIFY(samples >= 3);
             QElapsedTimer away;
             away.start();
-            remote ? b.serverAt(3)->stop() : printer->vanish();
-            QTRY_VERIFY(sampler.waiting());
+            if (powerCycle)
+                printer->setPowered(false);
+            else
+                remote ? b.serverAt(3)->stop() : printer->vanish();
+            QTRY_VERIFY_WITH_TIMEOUT(sampler.waiting(), 2 * Printer::Sampler::kTickReplyLimitMs + 5000);
             QTest::qWait(2 * Printer::Sampler::kRetryMs);
             // Looked for at its pace, not in a loop: a busy machine only makes the looks fewer.
             QVERIFY2(sampler.looks() >= 1 && sampler.looks() <= away.elapsed() / Printer::Sampler::kRetryMs + 1,
@@ -122,9 +132,13 @@ private slots:
                 printer->setHardwareFlow(false);
                 printer->setOptoParams({0, quint8(40 + round), 90, 200, 150, 60});
             }
-            QVERIFY(remote ? b.serverAt(3)->restart() : printer->reappear());
+            if (powerCycle)
+                printer->setPowered(true);
+            else
+                QVERIFY(remote ? b.serverAt(3)->restart() : printer->reappear());
             samples = 0;
-            QTRY_VERIFY(samples >= 2);
+            // Switched off, a look may be waiting out the opening's limit for a reply that never comes.
+            QTRY_VERIFY_WITH_TIMEOUT(samples >= 2, 3 * Printer::Sampler::kOpeningReplyLimitMs + 5000);
             expected << "lost";
             if (startedAfresh) expected << QStringLiteral("black %1").arg(40 + round);
             expected << "resumed";
@@ -132,7 +146,11 @@ private slots:
             const QStringList again = startedAfresh ? QStringList{"1d 6f @57600 hw", "1d 42 86 @9600",
                                                                   "1b 4f @57600 hw", "1d 6f @57600 hw"}
                                                     : QStringList{"1d 6f @57600 hw", "1d 6f @57600 hw"};
-            QCOMPARE(b.heard(3).mid(0, again.size()), again);
+            // The looks of a printer switched off went on until it was on again: the last switch is the one.
+            QStringList heard = b.heard(3);
+            if (powerCycle)
+                heard = heard.mid(std::max<qsizetype>(heard.lastIndexOf("1d 42 86 @9600") - 1, 0));
+            QCOMPARE(heard.mid(0, again.size()), again);
         }
         sampler.stop();
         QVERIFY(sampler.restoreSpeed().ok());
@@ -142,17 +160,21 @@ private slots:
 
     // Left while the port was away, the link settings say the saved speed, and the restore it could not
     // be sent goes out first at 57600 when the port is opened next: a printer that kept 57600 takes it, one
-    // started afresh does not hear it. A port still missing keeps it owed.
+    // started afresh does not hear it. A port still missing keeps it owed. A restore that found the port
+    // gone is told, and owed in the same way.
     void owedSwitchGoesOutFirst_data() {
         QTest::addColumn<int>("printerSpeed");
         QTest::addColumn<bool>("portBack");
-        QTest::newRow("printer kept at 57600") << 57600 << true;
-        QTest::newRow("printer started afresh at 9600") << 9600 << true;
-        QTest::newRow("port still missing") << 57600 << false;
+        QTest::addColumn<bool>("lostFirst"); // lost while sampling; otherwise gone at the restore
+        QTest::newRow("printer kept at 57600") << 57600 << true << true;
+        QTest::newRow("printer started afresh at 9600") << 9600 << true << true;
+        QTest::newRow("port still missing") << 57600 << false << true;
+        QTest::newRow("restore not sent, port back") << 57600 << true << false;
     }
     void owedSwitchGoesOutFirst() {
         QFETCH(int, printerSpeed);
         QFETCH(bool, portBack);
+        QFETCH(bool, lostFirst);
         CoreBench b;
         Sim::SimulatedPrinter& printer = b.printer(3);
         Printer::Sampler sampler(b.link, Sensor::PrinterOpto);
@@ -161,10 +183,17 @@ private slots:
         QTimer pace;
         connect(&pace, &QTimer::timeout, [&] { sampler.tickDue() && sampler.readSample().ok(); });
         sampler.start(pace);
-        printer.vanish();
-        QTRY_VERIFY(sampler.waiting());
+        if (lostFirst) {
+            printer.vanish();
+            QTRY_VERIFY(sampler.waiting());
+        } else {
+            QTest::qWait(3 * Printer::Sampler::kIntervalMs);
+        }
         sampler.stop();
-        QVERIFY(sampler.restoreSpeed().ok());
+        if (!lostFirst) printer.vanish();
+        const Printer::Status restored = sampler.restoreSpeed();
+        QCOMPARE(restored.ok(), lostFirst);
+        if (!lostFirst) QVERIFY2(restored.problem.contains("COM3"), qPrintable(restored.problem));
         QVERIFY(b.state.PrinterSpeed == "9600" && b.state.PrinterHandshake == 1 && b.state.owedSwitch);
         printer.setSpeed(printerSpeed);
         printer.setHardwareFlow(printerSpeed == 57600);
@@ -178,6 +207,33 @@ private slots:
         QVERIFY(b.link.ReadReplyByte());
         QCOMPARE(b.heard(3), (QStringList{"1d 42 03 @57600 hw", "1b 76 @9600"}));
         QCOMPARE(printer.model().speed(), 9600);
+    }
+
+    // Stopped while a look for the lost port waits inside the open for a server that does not answer:
+    // the open ends with stop() rather than at its limit, so the server is not remembered as one that
+    // made the program wait, and the next open asks it again.
+    void stopEndsALookForAServer() {
+        CoreBench b;
+        Sim::SimulatedPrinter& printer = b.printer(3);
+        QTcpServer silent; // takes the connection and never answers a setting
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        Printer::Sampler sampler(b.link, Sensor::PrinterOpto);
+        sampler.setReconnect(true);
+        int connections = 0;
+        connect(&silent, &QTcpServer::newConnection, [&] {
+            if (++connections == 1) sampler.stop();
+        });
+        QVERIFY(sampler.switchToMonitorSpeed().ok() && sampler.readOpening().ok());
+        QTimer pace;
+        connect(&pace, &QTimer::timeout, [&] { sampler.tickDue() && sampler.readSample().ok(); });
+        sampler.start(pace);
+        printer.vanish();
+        QTRY_VERIFY(sampler.waiting());
+        b.ports().setRemote(3, QStringLiteral("rfc2217://127.0.0.1:%1").arg(silent.serverPort()));
+        QTRY_COMPARE(connections, 1);
+        QTest::qWait(Printer::Sampler::kIntervalMs);
+        b.link.OpenPrinterPort(); // the switch owed to the printer goes out first
+        QTRY_COMPARE(connections, 2);
     }
 };
 
