@@ -301,6 +301,18 @@ Bitte die Firmware des Druckers neu flashen.</translation>
         <source>the printer cannot be written to</source>
         <translation>an den Drucker kann nicht gesendet werden</translation>
     </message>
+    <message>
+        <source>Waiting for the printer on %1 to answer...</source>
+        <translation>Warten, bis der Drucker an %1 antwortet...</translation>
+    </message>
+    <message>
+        <source>The printer on %1 does not answer at 57600 bauds.</source>
+        <translation>Der Drucker an %1 antwortet nicht mit 57600 Baud.</translation>
+    </message>
+    <message>
+        <source>the printer&apos;s speed could not be put back</source>
+        <translation>die Baudrate des Druckers konnte nicht zurückgestellt werden</translation>
+    </message>
 </context>
 <context>
     <name>QNativeSocketEngine</name>
@@ -322,6 +334,34 @@ Bitte die Firmware des Druckers neu flashen.</translation>
     <message>
         <source>the command could not be written to the port</source>
         <translation>der Befehl konnte nicht an die Schnittstelle gesendet werden</translation>
+    </message>
+    <message>
+        <source>%1 is too large to be a port entry</source>
+        <translation>%1 ist zu groß für einen Port-Eintrag</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 holds no address of the form rfc2217://HOST:PORT on its first line</source>
+        <translation>%1 enthält in der ersten Zeile keine Adresse der Form rfc2217://HOST:PORT</translation>
+    </message>
+    <message>
+        <source>%1 leads to %2, which is no serial device</source>
+        <translation>%1 verweist auf %2, das keine serielle Schnittstelle ist</translation>
+    </message>
+    <message>
+        <source>%1 is for a port the wizard does not have: only COM%2 to COM%3 are ports</source>
+        <translation>%1 gilt für einen Port, den der Assistent nicht kennt: Ports sind nur COM%2 bis COM%3</translation>
+    </message>
+    <message>
+        <source>%1 is for a port the wizard does not have: only COM1 to COM%2 are ports</source>
+        <translation>%1 gilt für einen Port, den der Assistent nicht kennt: Ports sind nur COM1 bis COM%2</translation>
+    </message>
+    <message>
+        <source>%1 names neither a device (COM12) nor an address (rfc2217://HOST:PORT) on its first line</source>
+        <translation>%1 nennt in der ersten Zeile weder ein Gerät (COM12) noch eine Adresse (rfc2217://HOST:PORT)</translation>
     </message>
 </context>
 <context>
@@ -491,6 +531,10 @@ Bitte die Firmware des Druckers neu flashen.</translation>
     <message>
         <source>%1 closed the connection</source>
         <translation>%1 hat die Verbindung geschlossen</translation>
+    </message>
+    <message>
+        <source>the program is ending</source>
+        <translation>das Programm wird beendet</translation>
     </message>
 </context>
 <context>

@@ -301,6 +301,18 @@ Vuelva a grabar el firmware de la impresora.</translation>
         <source>the printer cannot be written to</source>
         <translation>no se puede escribir en la impresora</translation>
     </message>
+    <message>
+        <source>Waiting for the printer on %1 to answer...</source>
+        <translation>Esperando a que responda la impresora en %1...</translation>
+    </message>
+    <message>
+        <source>The printer on %1 does not answer at 57600 bauds.</source>
+        <translation>La impresora en %1 no responde a 57600 baudios.</translation>
+    </message>
+    <message>
+        <source>the printer&apos;s speed could not be put back</source>
+        <translation>no se pudo restablecer la velocidad de la impresora</translation>
+    </message>
 </context>
 <context>
     <name>QNativeSocketEngine</name>
@@ -322,6 +334,34 @@ Vuelva a grabar el firmware de la impresora.</translation>
     <message>
         <source>the command could not be written to the port</source>
         <translation>no se pudo escribir la orden en el puerto</translation>
+    </message>
+    <message>
+        <source>%1 is too large to be a port entry</source>
+        <translation>%1 es demasiado grande para una entrada de puerto</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>No se puede leer %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 holds no address of the form rfc2217://HOST:PORT on its first line</source>
+        <translation>%1 no contiene en su primera línea una dirección de la forma rfc2217://HOST:PORT</translation>
+    </message>
+    <message>
+        <source>%1 leads to %2, which is no serial device</source>
+        <translation>%1 apunta a %2, que no es un dispositivo serie</translation>
+    </message>
+    <message>
+        <source>%1 is for a port the wizard does not have: only COM%2 to COM%3 are ports</source>
+        <translation>%1 es para un puerto que el asistente no tiene: solo COM%2 a COM%3 son puertos</translation>
+    </message>
+    <message>
+        <source>%1 is for a port the wizard does not have: only COM1 to COM%2 are ports</source>
+        <translation>%1 es para un puerto que el asistente no tiene: solo COM1 a COM%2 son puertos</translation>
+    </message>
+    <message>
+        <source>%1 names neither a device (COM12) nor an address (rfc2217://HOST:PORT) on its first line</source>
+        <translation>%1 no indica en su primera línea ni un dispositivo (COM12) ni una dirección (rfc2217://HOST:PORT)</translation>
     </message>
 </context>
 <context>
@@ -491,6 +531,10 @@ Vuelva a grabar el firmware de la impresora.</translation>
     <message>
         <source>%1 closed the connection</source>
         <translation>%1 cerró la conexión</translation>
+    </message>
+    <message>
+        <source>the program is ending</source>
+        <translation>el programa se está cerrando</translation>
     </message>
 </context>
 <context>

@@ -301,6 +301,18 @@ Veuillez reflasher le firmware de l&apos;imprimante.</translation>
         <source>the printer cannot be written to</source>
         <translation>impossible d&apos;écrire vers l&apos;imprimante</translation>
     </message>
+    <message>
+        <source>Waiting for the printer on %1 to answer...</source>
+        <translation>En attente de la réponse de l'imprimante sur %1...</translation>
+    </message>
+    <message>
+        <source>The printer on %1 does not answer at 57600 bauds.</source>
+        <translation>L'imprimante sur %1 ne répond pas à 57600 bauds.</translation>
+    </message>
+    <message>
+        <source>the printer&apos;s speed could not be put back</source>
+        <translation>la vitesse de l&apos;imprimante n&apos;a pas pu être rétablie</translation>
+    </message>
 </context>
 <context>
     <name>QNativeSocketEngine</name>
@@ -322,6 +334,34 @@ Veuillez reflasher le firmware de l&apos;imprimante.</translation>
     <message>
         <source>the command could not be written to the port</source>
         <translation>la commande n&apos;a pas pu être écrite sur le port</translation>
+    </message>
+    <message>
+        <source>%1 is too large to be a port entry</source>
+        <translation>%1 est trop grand pour une entrée de port</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 ne peut pas être lu : %2</translation>
+    </message>
+    <message>
+        <source>%1 holds no address of the form rfc2217://HOST:PORT on its first line</source>
+        <translation>%1 ne contient pas d&apos;adresse de la forme rfc2217://HOST:PORT sur sa première ligne</translation>
+    </message>
+    <message>
+        <source>%1 leads to %2, which is no serial device</source>
+        <translation>%1 mène à %2, qui n&apos;est pas un périphérique série</translation>
+    </message>
+    <message>
+        <source>%1 is for a port the wizard does not have: only COM%2 to COM%3 are ports</source>
+        <translation>%1 concerne un port que l&apos;assistant ne connaît pas : seuls COM%2 à COM%3 sont des ports</translation>
+    </message>
+    <message>
+        <source>%1 is for a port the wizard does not have: only COM1 to COM%2 are ports</source>
+        <translation>%1 concerne un port que l&apos;assistant ne connaît pas : seuls COM1 à COM%2 sont des ports</translation>
+    </message>
+    <message>
+        <source>%1 names neither a device (COM12) nor an address (rfc2217://HOST:PORT) on its first line</source>
+        <translation>%1 ne nomme sur sa première ligne ni un périphérique (COM12) ni une adresse (rfc2217://HOST:PORT)</translation>
     </message>
 </context>
 <context>
@@ -491,6 +531,10 @@ Veuillez reflasher le firmware de l&apos;imprimante.</translation>
     <message>
         <source>%1 closed the connection</source>
         <translation>%1 a fermé la connexion</translation>
+    </message>
+    <message>
+        <source>the program is ending</source>
+        <translation>le programme se termine</translation>
     </message>
 </context>
 <context>
