@@ -3,6 +3,7 @@
 // printer heard.
 #include "link/mscomm.h"
 #include "simulatedprinter.h"
+#include "support/cliprocess.h"
 #include "support/ptypair.h"
 #include "support/sentreplies.h"
 #include "support/ser2net.h"
@@ -21,20 +22,6 @@ namespace {
 constexpr int kPort = 3;
 constexpr int kRemotePort = 4; // a port folder entry holding a ser2net's address
 
-// Serves the printer at once while waiting: it must read each command while the tool still holds the
-// line at that command's speed (QTest::qWaitFor sleeps between its looks).
-bool serveUntil(const std::function<bool()>& done, int ms) {
-    const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    return done();
-}
-
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 } // namespace
 
 class TestCli : public QObject {
@@ -78,14 +65,7 @@ class TestCli : public QObject {
     Run run(
         const QStringList& arguments, const std::function<void(QProcess&)>& during = [](QProcess&) {},
         const QString& program = QStringLiteral(VELTARO_CLI), int limitMs = 60000) {
-        QProcess process;
-        process.start(program, arguments);
-        if (!process.waitForStarted()) return {};
-        during(process);
-        if (!serveUntil([&] { return process.state() == QProcess::NotRunning; }, limitMs)) return {};
-        const Run r{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                    QString::fromUtf8(process.readAllStandardOutput()),
-                    QString::fromUtf8(process.readAllStandardError())};
+        const Run r = runServing(program, arguments, during, limitMs);
         // Qt's own complaints (an option asked for that the command does not have) are no output of ours.
         if (r.err.contains(QStringLiteral("QCommandLineParser")) ||
             r.err.contains(QStringLiteral("QObject::")))
