@@ -32,7 +32,7 @@
     </message>
     <message>
         <source>Manual Detection</source>
-        <translation>Manuelle Erkennung</translation>
+        <translation>Manuell suchen</translation>
     </message>
     <message>
         <source>Start</source>
@@ -92,7 +92,7 @@
     </message>
     <message>
         <source>Near End Of Paper opto-sensor</source>
-        <translation>Optosensor Papierende-Vorwarnung</translation>
+        <translation>Papierende-Vorwarnsensor</translation>
     </message>
     <message>
         <source>Action selection</source>

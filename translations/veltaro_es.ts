@@ -92,7 +92,7 @@
     </message>
     <message>
         <source>Near End Of Paper opto-sensor</source>
-        <translation>Sensor óptico de casi sin papel</translation>
+        <translation>Sensor de casi sin papel</translation>
     </message>
     <message>
         <source>Action selection</source>

@@ -32,7 +32,7 @@
     </message>
     <message>
         <source>Manual Detection</source>
-        <translation>Détection manuelle</translation>
+        <translation>Choix manuel</translation>
     </message>
     <message>
         <source>Start</source>
@@ -92,7 +92,7 @@
     </message>
     <message>
         <source>Near End Of Paper opto-sensor</source>
-        <translation>Capteur optique fin de papier proche</translation>
+        <translation>Capteur fin de papier proche</translation>
     </message>
     <message>
         <source>Action selection</source>
