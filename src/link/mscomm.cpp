@@ -9,10 +9,13 @@
 #include <algorithm>
 
 namespace {
-// The shortest pause between the last byte written and the close. Closing restores the line settings
-// the port had before it was opened, and the next open may set another speed at once: the bytes of a
-// speed-switching command must be on their way at the speed they were written at.
-constexpr int kMinSettleMs = 3;
+// The shortest pause between the last byte written and the close, when no reply has shown that the
+// printer took them. Closing restores the line settings the port had before it was opened, and the next
+// open may set another speed at once: the bytes of a speed-switching command must be on their way at the
+// speed they were written at. A printer behind a pseudo-terminal or an adapter takes them off the line
+// when its side is scheduled, which on a busy machine is more than a few milliseconds later; only commands
+// that get no reply (the speed switch, the restore, the wake-up, a mode store) wait for it.
+constexpr int kMinSettleMs = 25;
 constexpr int kBitsPerCharacter = 10; // start bit, 8 data bits, stop bit
 // How long a closed port stays held: beyond the monitor's 50 ms between ticks, with room for a late tick,
 // and short enough that a port the program has finished with is free again almost at once.
