@@ -14,20 +14,12 @@ namespace {
 // An answer takes milliseconds; a printer silent this long after it gave its name is not going to answer.
 constexpr int kReplyLimitMs = 2000;
 
-// The port a check names, as a number of this run: the one the ports give it, or one lent for the run
-// (the first number that names nothing, COM6 when all six do), as for the other commands.
+// The port a check names, as a number of this run, as for the other commands.
 qint16 checkedPort(const QString& word) {
     bool number = false;
     const int n = word.toInt(&number);
     if (number) return qint16(n);
-    const QString device = word.contains(QLatin1String("://")) ? word : PortNames::systemDeviceName(word);
-    qint16 port = qint16(PortNames::portOf(device));
-    if (port != 0) return port;
-    port = Printer::Detector::kLastPort;
-    for (qint16 k = Printer::Detector::kLastPort; k >= Printer::Detector::kFirstPort; --k)
-        if (!PortNames::portExists(k)) port = k;
-    PortNames::assign(port, device);
-    return port;
+    return portNumberFor(word.contains(QLatin1String("://")) ? word : PortNames::systemDeviceName(word));
 }
 
 struct Verdict {
@@ -41,10 +33,7 @@ Verdict verdictOf(const Printer::Status& status, const QString& silentText, bool
     case Printer::Outcome::Done:
         return {};
     case Printer::Outcome::FirmwareLoader:
-        return {QStringLiteral("firmware loader"),
-                QStringLiteral("The previous firmware upgrade has not been completed successfully, or the "
-                               "firmware has been corrupted. Please, flash the printer firmware."),
-                kFirmwareLoader};
+        return {QStringLiteral("firmware loader"), firmwareLoaderText(), kFirmwareLoader};
     case Printer::Outcome::PortProblem:
         return {QStringLiteral("port unusable"), status.problem, kPortUnusable};
     default:

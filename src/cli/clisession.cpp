@@ -97,8 +97,7 @@ int Session::fail(const Printer::Status& status, const QString& silentText) {
         return kPortUnusable;
     }
     case Printer::Outcome::FirmwareLoader:
-        printError(QStringLiteral("The previous firmware upgrade has not been completed successfully, or the "
-                                  "firmware has been corrupted. Please, flash the printer firmware."));
+        printError(firmwareLoaderText());
         return kFirmwareLoader;
     case Printer::Outcome::Refused:
         return kRefused;
@@ -110,6 +109,22 @@ int Session::fail(const Printer::Status& status, const QString& silentText) {
         return kNoPrinter;
     }
     return kNoPrinter;
+}
+
+QString firmwareLoaderText() {
+    return QStringLiteral("The previous firmware upgrade has not been completed successfully, or the firmware "
+                          "has been corrupted. Please, flash the printer firmware.");
+}
+
+qint16 portNumberFor(const QString& device, bool* lent) {
+    qint16 port = qint16(PortNames::portOf(device));
+    if (lent) *lent = port == 0;
+    if (port != 0) return port;
+    port = PortNames::kLastPort;
+    for (qint16 n = PortNames::kLastPort; n >= PortNames::kFirstPort; --n)
+        if (!PortNames::portExists(n)) port = n;
+    PortNames::assign(port, device);
+    return port;
 }
 
 } // namespace Cli

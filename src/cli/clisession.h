@@ -94,4 +94,12 @@ template <class R> R Session::withReplyLimit(int limitMs, const std::function<R(
 void printError(const QString& text);
 void printOut(const QString& text);
 
+// What the tool says of a printer stuck in its firmware loader.
+QString firmwareLoaderText();
+
+// The COM number a remote port or a device named on the command line goes by in every text: the one the
+// ports give it now, or else one lent for this run (`*lent` set): the first number that names nothing,
+// COM6 when all six do (its own device is then out of this run's sight).
+qint16 portNumberFor(const QString& device, bool* lent = nullptr);
+
 } // namespace Cli

@@ -139,18 +139,10 @@ void addLinkOptions(QCommandLineParser& parser) {
 const QString kPortWords = QStringLiteral(
     "--port takes a number from 1 to 6, rfc2217://HOST:PORT or a serial device as the system names it");
 
-// A remote port or a device named on the command line is called by a COM number in every text: the one
-// the ports give it now, or else one lent for this run: the first number that names nothing, COM6 when
-// all six do (its own device is then out of this run's sight).
+// A remote port or a device named on the command line, said once with the COM number it goes by.
 qint16 namedPort(const QString& device) {
-    qint16 port = qint16(PortNames::portOf(device));
-    const bool lent = port == 0;
-    if (lent) {
-        port = Printer::Detector::kLastPort;
-        for (qint16 n = Printer::Detector::kLastPort; n >= Printer::Detector::kFirstPort; --n)
-            if (!PortNames::portExists(n)) port = n;
-        PortNames::assign(port, device);
-    }
+    bool lent = false;
+    const qint16 port = portNumberFor(device, &lent);
     printError(QStringLiteral("%1 is %2%3")
                    .arg(PortNames::portName(port), device,
                         lent ? QStringLiteral(", a number lent for this run") : QString()));
