@@ -112,8 +112,9 @@ int Session::fail(const Printer::Status& status, const QString& silentText) {
 }
 
 QString firmwareLoaderText() {
-    return QStringLiteral("The previous firmware upgrade has not been completed successfully, or the firmware "
-                          "has been corrupted. Please, flash the printer firmware.");
+    return QStringLiteral(
+        "The previous firmware upgrade has not been completed successfully, or the firmware "
+        "has been corrupted. Please, flash the printer firmware.");
 }
 
 qint16 portNumberFor(const QString& device, bool* lent) {
