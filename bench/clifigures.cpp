@@ -22,6 +22,7 @@ namespace {
 
 using namespace BenchKit;
 using CliFigures::CliRun;
+using CliFigures::nativeTool;
 using CliFigures::runCli;
 using CliFigures::Tool;
 
@@ -33,14 +34,6 @@ constexpr double kPeriodS = 0.05;
 QStringList withLink(QStringList arguments) {
     return arguments << QStringLiteral("--port") << QString::number(kPrinterPort) << QStringLiteral("--speed")
                      << QStringLiteral("9600") << QStringLiteral("--flow") << QStringLiteral("xon-xoff");
-}
-
-Tool nativeTool() {
-#ifdef VELTARO_CLI
-    return {QStringLiteral("veltaro-cli"), QStringLiteral(VELTARO_CLI)};
-#else
-    return {QStringLiteral("veltaro-cli"), {}};
-#endif
 }
 
 // The search has its answer when the tool has said it; the tool then holds the port a moment longer, as
@@ -96,6 +89,21 @@ Report firstByteReport() {
 
 namespace CliFigures {
 
+Tool nativeTool() {
+#ifdef VELTARO_CLI
+    return {QStringLiteral("veltaro-cli"), QStringLiteral(VELTARO_CLI)};
+#else
+    return {QStringLiteral("veltaro-cli"), {}};
+#endif
+}
+
+std::vector<double> linePeriodsMs(const std::vector<qint64>& lineNs, int wanted) {
+    std::vector<double> periods;
+    for (int i = MonitorFigures::kWarmUpSamples + 2; i <= wanted && i < int(lineNs.size()); ++i)
+        periods.push_back(double(lineNs[i] - lineNs[i - 1]) / 1e6);
+    return periods;
+}
+
 CliRun runCli(const Tool& tool, const QStringList& arguments, int expectedExit, int limitMs) {
     CliRun run;
     const QString command = tool.name + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
@@ -144,7 +152,7 @@ CliRun runCli(const Tool& tool, const QStringList& arguments, int expectedExit, 
 }
 
 Report monitorReport(const Options& options, const QString& suite, const std::function<Tool()>& tool,
-                     double p99LateMs) {
+                     double p99LateMs, Spread* period) {
     PrinterHost host(PrinterHost::where(options.printers.front()), kPrinterPort, {});
     const Tool cli = tool();
     Report r{
@@ -175,10 +183,9 @@ Report monitorReport(const Options& options, const QString& suite, const std::fu
             QStringLiteral(": %1 samples of %2").arg(std::max<int>(0, run.outLineNs.size() - 1)).arg(wanted);
         return r;
     }
-    std::vector<double> periods;
-    for (int i = MonitorFigures::kWarmUpSamples + 2; i <= wanted; ++i)
-        periods.push_back(double(run.outLineNs[i] - run.outLineNs[i - 1]) / 1e6);
-    r.figures = MonitorFigures::periodFigures(spread(periods), p99LateMs);
+    const Spread periods = spread(linePeriodsMs(run.outLineNs, wanted));
+    if (period) *period = periods;
+    r.figures = MonitorFigures::periodFigures(periods, p99LateMs);
     return r;
 }
 

@@ -28,9 +28,16 @@ struct CliRun {
     double msTo(qint64 ns) const { return double(ns - startNs) / 1e6; }
 };
 CliRun runCli(const Tool& tool, const QStringList& arguments, int expectedExit, int limitMs);
+// veltaro-cli of this build.
+Tool nativeTool();
+// The periods between the sample lines that follow a header line, the warm-up's left out: `wanted` lines
+// in all after the header, each at lineNs[i].
+std::vector<double> linePeriodsMs(const std::vector<qint64>& lineNs, int wanted);
 
 // `monitor printer --csv` against a printer at 9600 on COM3: the sampling period between the lines as
 // they arrive, against 50 ms and a p99 at most p99LateMs late. `tool` is called once the printer is there.
+// The spread of the periods goes to `period` too, when given.
 BenchKit::Report monitorReport(const BenchKit::Options& options, const QString& suite,
-                               const std::function<Tool()>& tool, double p99LateMs);
+                               const std::function<Tool()>& tool, double p99LateMs,
+                               BenchKit::Spread* period = nullptr);
 } // namespace CliFigures

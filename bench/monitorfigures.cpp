@@ -4,10 +4,12 @@
 // the port object, so the period includes everything a tick does on the line.
 #include "monitorfigures.h"
 
+#include "clifigures.h"
 #include "detection/step1.h"
 #include "link/mscomm.h"
 #include "monitor/monitorfrm.h"
 #include "monitor/recordmenu.h"
+#include "referencefigures.h"
 #include "sensor/step2.h"
 #include "wizard/wizard.h"
 
@@ -94,11 +96,11 @@ std::vector<double> tickDurationsMs(const std::vector<qint64>& ticks, const std:
     return ms;
 }
 
-
 // A record saved every second, as a picture and a PDF in turn, while the monitor samples.
 void saveEverySecond(MonitorFrm& monitor, QTimer& saving, const QTemporaryDir& folder, int* saves) {
-    QObject::connect(&monitor.record(), &RecordMenu::written, &saving,
-                     [saves](const QString&, const QString& problem) { *saves += problem.isEmpty() ? 1 : 0; });
+    QObject::connect(
+        &monitor.record(), &RecordMenu::written, &saving,
+        [saves](const QString&, const QString& problem) { *saves += problem.isEmpty() ? 1 : 0; });
     auto n = std::make_shared<int>(0);
     QObject::connect(&saving, &QTimer::timeout, &monitor, [&monitor, &folder, n] {
         const char* suffix = ++*n % 2 ? "pdf" : "png";
@@ -159,7 +161,8 @@ Run monitorRun(const PrinterHost& host, int samples, bool saving) {
     return run;
 }
 
-Report monitorReport(PrinterHost::Where where, int samples, bool saving) {
+// The spread of the sampling periods goes to `periods` too, when given.
+Report monitorReport(PrinterHost::Where where, int samples, bool saving, Spread* periods = nullptr) {
     Sim::PrinterConfig config;
     config.speed = 9600;
     config.hardwareFlow = false;
@@ -177,6 +180,7 @@ Report monitorReport(PrinterHost::Where where, int samples, bool saving) {
         return report;
     }
     const Spread period = spread(run.periodsMs);
+    if (periods) *periods = period;
     const double cpuPercent = run.wallMs > 0 ? 100.0 * run.cpuMs / run.wallMs : 0;
     const Spread whole = spread(run.wholeTickMs);
     Figure cpu = goalFigure(QStringLiteral("CPU while monitoring"), cpuPercent, QStringLiteral("% of a core"),
@@ -241,16 +245,33 @@ std::vector<Figure> periodFigures(const Spread& period, double p99LateMs) {
                     QStringLiteral("50 ms +- 1%"),
                     std::abs(period.mean - kPeriodMs) <= kPeriodMs * kMeanTolerance),
         floorFigure(QStringLiteral("sampling period, p99"), period.p99, QStringLiteral("ms"), kPeriodMs,
-                    QStringLiteral("<= %1 ms").arg(kPeriodMs + p99LateMs), period.p99 <= kPeriodMs + p99LateMs),
+                    QStringLiteral("<= %1 ms").arg(kPeriodMs + p99LateMs),
+                    period.p99 <= kPeriodMs + p99LateMs),
         {QStringLiteral("sampling period, max"), period.max, QStringLiteral("ms"), {}, std::nullopt},
         {QStringLiteral("sampling period, min"), period.min, QStringLiteral("ms"), {}, std::nullopt},
     };
 }
 
+// With the printer in its own process, the reference poller first, then the wizard and veltaro-cli
+// against a printer of the same kind, and their p99 beside the reference's.
 std::vector<Report> run(const Options& options) {
     std::vector<Report> reports;
-    for (const QString& where : options.printers)
-        reports.push_back(monitorReport(PrinterHost::where(where), options.samples, false));
+    const bool againstFloor = options.printers.contains(QLatin1String("process"));
+    ReferenceFigures::Reference reference;
+    if (againstFloor) reference = ReferenceFigures::measure(options.samples);
+    Spread wizard;
+    for (const QString& where : options.printers) {
+        const PrinterHost::Where at = PrinterHost::where(where);
+        reports.push_back(monitorReport(at, options.samples, false,
+                                        at == PrinterHost::Where::OwnProcess ? &wizard : nullptr));
+    }
+    if (!againstFloor) return reports;
+    Options own = options;
+    own.printers = {QStringLiteral("process")};
+    Spread cli;
+    reports.push_back(CliFigures::monitorReport(own, QStringLiteral("monitor"), &CliFigures::nativeTool,
+                                                kCliP99LateMs, &cli));
+    reports.push_back(ReferenceFigures::comparison(reference, wizard, cli));
     return reports;
 }
 

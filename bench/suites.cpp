@@ -18,7 +18,9 @@ const std::vector<Suite>& suites() {
          &DetectionFigures::search},
         {QStringLiteral("probe"), QStringLiteral("manual probe of a printer on COM3"),
          &DetectionFigures::probe},
-        {QStringLiteral("monitor"), QStringLiteral("live monitor: sampling period, tick and CPU"),
+        {QStringLiteral("monitor"),
+         QStringLiteral("live monitor: sampling period, tick and CPU; the wizard and veltaro-cli beside a "
+                        "reference poller"),
          &MonitorFigures::run},
         {QStringLiteral("record"),
          QStringLiteral("live monitor with a record saved every second: sampling period, tick and CPU"),
