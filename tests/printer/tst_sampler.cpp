@@ -139,8 +139,9 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(sampler.waiting(), 2 * Printer::Sampler::kTickReplyLimitMs + 5000);
             QTest::qWait(2 * Printer::Sampler::kRetryMs);
             // Looked for at its pace, not in a loop: a busy machine only makes the looks fewer.
-            QVERIFY2(sampler.looks() >= 1 && sampler.looks() <= away.elapsed() / Printer::Sampler::kRetryMs + 1,
-                     qPrintable(QStringLiteral("%1 looks in %2 ms").arg(sampler.looks()).arg(away.elapsed())));
+            QVERIFY2(
+                sampler.looks() >= 1 && sampler.looks() <= away.elapsed() / Printer::Sampler::kRetryMs + 1,
+                qPrintable(QStringLiteral("%1 looks in %2 ms").arg(sampler.looks()).arg(away.elapsed())));
             printer->clearTranscript();
             if (startedAfresh) {
                 printer->setSpeed(9600);
@@ -182,7 +183,7 @@ private slots:
         QTest::addColumn<int>("printerSpeed");
         QTest::addColumn<bool>("portBack");
         QTest::addColumn<bool>("lostFirst"); // lost while sampling; otherwise gone at the restore
-        QTest::addColumn<bool>("held"); // the port still held open when its line fails under it
+        QTest::addColumn<bool>("held");      // the port still held open when its line fails under it
         QTest::newRow("printer kept at 57600") << 57600 << true << true << false;
         QTest::newRow("printer started afresh at 9600") << 9600 << true << true << false;
         QTest::newRow("port still missing") << 57600 << false << true << false;
