@@ -25,16 +25,16 @@ free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1
 export XDG_CONFIG_HOME=$work/config HOME=$work ANSIBLE_NOCOLOR=1
 mkdir -p "$work/far" "$XDG_CONFIG_HOME/veltaro/ports"
 for n in 1 2 3 4 5 6; do ln -s "/nonexistent/tty$n" "$XDG_CONFIG_HOME/veltaro/ports/COM$n"; done
-printer() { # NUMBER OPTIONS...: the printer's device on standard output
+printer() { # NUMBER OPTIONS...: the printer's device in $device
   local n=$1; shift
   "$sim" --port "$n" --port-folder "$work/far" --verbose "$@" >"$work/printer$n.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 100); do [ -e "$work/far/COM$n" ] && break; sleep 0.1; done
-  readlink "$work/far/COM$n"
+  device=$(readlink "$work/far/COM$n")
 }
-healthy=$(printer 1 --paper)
-near_end=$(printer 2 --paper --near-end)
-far=$(printer 3 --paper --speed 19200)
+printer 1 --paper; healthy=$device
+printer 2 --paper --near-end; near_end=$device
+printer 3 --paper --speed 19200; far=$device
 
 # The third behind ser2net, as a kiosk shares its printer.
 server_port=$(free_port)
