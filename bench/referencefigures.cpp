@@ -16,7 +16,9 @@ using namespace BenchKit;
 
 constexpr int kPrinterPort = 3;
 constexpr double kPeriodMs = 50.0;
-constexpr double kMeanTolerance = 0.01; // of the period
+// Of the period. An absolute schedule keeps the mean within microseconds; one that drifts by a round
+// trip at every sample (half a millisecond here) is no floor, and its p99 would hide the monitor's.
+constexpr double kMeanTolerance = 0.002;
 
 CliFigures::Tool poller() {
 #ifdef VELTARO_REFERENCE_POLLER
@@ -92,11 +94,11 @@ Report comparison(const Reference& reference, const Spread& wizard, const Spread
         r.setup += QStringLiteral(": ") + missing;
         return r;
     }
-    // A poller that does not keep to 50 ms is no floor for a monitor that must.
     const double mean = reference.atReply.mean;
     r.figures = {
         goalFigure(QStringLiteral("reference poller, period mean"), mean, QStringLiteral("ms"),
-                   QStringLiteral("50 ms +- 1%"), std::abs(mean - kPeriodMs) <= kPeriodMs * kMeanTolerance),
+                   QStringLiteral("50 ms +- %1%").arg(100 * kMeanTolerance),
+                   std::abs(mean - kPeriodMs) <= kPeriodMs * kMeanTolerance),
         {QStringLiteral("reference poller, period p99"), reference.atReply.p99, QStringLiteral("ms"), {}, {}},
         withinMargin(QStringLiteral("wizard, period p99"), wizard.p99, reference.atReply.p99),
         {QStringLiteral("reference poller, line period p99"),
