@@ -105,8 +105,6 @@ private slots:
             << "00 @57600" << false;
         QTest::newRow("closed during the speed scan") << 19200 << QStringList{scanAt(38400) + "|close"}
                                                       << noBox << noBox << none << "1b 76 @38400" << false;
-        QTest::newRow("found through ser2net")
-            << 19200 << noBox << QStringList{"Step2"} << box << found << "18 @19200 hw" << true;
         QTest::newRow("closed during the speed scan through ser2net")
             << 19200 << QStringList{scanAt(38400) + "|close"} << noBox << noBox << none << "1b 76 @38400"
             << true;

@@ -67,7 +67,8 @@ struct FullBacklog {
         }
     }
     ~FullBacklog() {
-        for (int fd : waiting) ::close(fd);
+        for (int fd : waiting)
+            ::close(fd);
         ::close(server);
     }
 };
@@ -238,6 +239,7 @@ private slots:
         if (left) QCOMPARE(quint8(line->comm.input().at(0)), quint8(0xA0 + 50));
     }
 
+    // A wait for input ends timed out after its 31st look, at once when bytes wait, and when cancelled.
     void waitForInputLooks31Times() {
         QVERIFY(line->link.OpenPrinterPort().ok);
         int ticks = 0;
@@ -250,6 +252,9 @@ private slots:
         ticks = 0;
         QCOMPARE(line->link.WaitForInput(), InputWait::Arrived); // bytes waiting: no delay at all
         QCOMPARE(ticks, 0);
+        line->comm.input();
+        QTimer::singleShot(30, this, [&] { line->link.cancelWaits(); });
+        QCOMPARE(line->link.WaitForInput(), InputWait::Cancelled);
     }
 
     // One tick, the inner delay's, ends both: the outer one never waits out its own interval.
@@ -260,15 +265,6 @@ private slots:
         QTimer::singleShot(20, this, [&] { innerRan = line->link.Delay(10) == WaitResult::Done; });
         QCOMPARE(line->link.Delay(2000), WaitResult::Done);
         QVERIFY(innerRan && ticks == 1 && line->timer1.interval() == 10 && !line->timer1.isActive());
-    }
-
-    void cancelEndsEveryWait() {
-        QVERIFY(line->link.OpenPrinterPort().ok);
-        QTimer::singleShot(30, this, [&] { line->link.cancelWaits(); });
-        QCOMPARE(line->link.ReadReplyByte(), std::nullopt);
-        QVERIFY(!line->link.isWaiting());
-        QTimer::singleShot(30, this, [&] { line->link.cancelWaits(); });
-        QCOMPARE(line->link.WaitForInput(), InputWait::Cancelled);
     }
 
     // The application asked to quit in the middle of a wait (a signal's handler, the session's end):
@@ -352,23 +348,6 @@ private slots:
         if (server == "silent") QCOMPARE(reasons.last(), reasons.first()); // told again, not waited for
     }
 
-    void unusablePortIsReported_data() {
-        QTest::addColumn<int>("port");
-        QTest::newRow("busy") << 3;
-        QTest::newRow("missing") << 5;
-    }
-    void unusablePortIsReported() {
-        QFETCH(int, port);
-        MSComm other;
-        other.setCommPort(3);
-        QVERIFY(other.open().ok); // another program holds COM3
-        line->state.PrinterPort = qint16(port);
-        const MSComm::OpenResult result = line->link.OpenPrinterPort();
-        QVERIFY(!result.ok && !line->link.SendCommand("x") && !line->state.PortIsOpen);
-        QCOMPARE(line->link.ReadReplyByte(), std::nullopt); // nothing to wait for on a closed port
-        QVERIFY(line->link.portFailureText(result.reason).contains("COM" + QString::number(port)));
-    }
-
     // COM3 served by ser2net, at its address or its host's name: every byte both ways, 0xFF and NUL among
     // them; a server that is not there, one that takes no settings, and one that goes away under an open port
     // (told once) or a held one.
@@ -376,11 +355,14 @@ private slots:
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("reason"); // of the open; empty: it opens
         QTest::newRow("ser2net") << "rfc2217" << QString();
-        QTest::newRow("nothing listens") << "none" << "Connection refused";
+        QTest::newRow("nothing listens") << "none"
+                                         << "Connection refused";
         QTest::newRow("a server by its name") << "rfc2217, by name" << QString();
         QTest::newRow("the scheme in capitals, blanks around") << "rfc2217, capitals" << QString();
-        QTest::newRow("a plain TCP relay") << "tcp" << "does not accept speed changes";
-        QTest::newRow("a server that never takes the connection") << "full" << "did not take the connection";
+        QTest::newRow("a plain TCP relay") << "tcp"
+                                           << "does not accept speed changes";
+        QTest::newRow("a server that never takes the connection") << "full"
+                                                                  << "did not take the connection";
         QTest::newRow("server stopped under the open port") << "rfc2217, stopped" << QString();
         QTest::newRow("server stopped while the port is held") << "rfc2217, stopped when held" << QString();
     }

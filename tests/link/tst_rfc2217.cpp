@@ -94,28 +94,21 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("host"); // empty: not an address
         QTest::addColumn<int>("port");
-        QTest::newRow("IPv4") << "rfc2217://127.0.0.1:7000"
-                              << "127.0.0.1" << 7000;
-        QTest::newRow("IPv6") << "rfc2217://[::1]:7001"
-                              << "::1" << 7001;
-        QTest::newRow("a name, a blank after it") << "rfc2217://kiosk.local:2000 "
-                                                  << "kiosk.local" << 2000;
-        QTest::newRow("no port") << "rfc2217://127.0.0.1"
-                                 << "" << 0;
-        QTest::newRow("another scheme") << "telnet://127.0.0.1:7000"
-                                        << "" << 0;
-        QTest::newRow("a path") << "rfc2217://127.0.0.1:7000/dev/ttyS0"
-                                << "" << 0;
-        QTest::newRow("a device") << "/dev/ttyUSB0"
-                                  << "" << 0;
+        const auto row = [](const char* name, const char* url, const char* host, int port) {
+            QTest::newRow(name) << QString(url) << QString(host) << port;
+        };
+        row("IPv4", "rfc2217://127.0.0.1:7000", "127.0.0.1", 7000);
+        row("IPv6", "rfc2217://[::1]:7001", "::1", 7001);
+        row("a name, a blank after it", "rfc2217://kiosk.local:2000 ", "kiosk.local", 2000);
+        row("no port", "rfc2217://127.0.0.1", "", 0);
+        row("another scheme", "telnet://127.0.0.1:7000", "", 0);
+        row("a path", "rfc2217://127.0.0.1:7000/dev/ttyS0", "", 0);
+        row("a device", "/dev/ttyUSB0", "", 0);
         // As a technician types it into an entry or --port: the port must open as the remote one it is
         // listed as, never as a file of that name.
-        QTest::newRow("upper-case scheme") << "RFC2217://127.0.0.1:7000"
-                                           << "127.0.0.1" << 7000;
-        QTest::newRow("mixed case, blanks around") << " Rfc2217://[::1]:7001\t"
-                                                   << "::1" << 7001;
-        QTest::newRow("upper case, no port") << "RFC2217://127.0.0.1"
-                                             << "" << 0;
+        row("upper-case scheme", "RFC2217://127.0.0.1:7000", "127.0.0.1", 7000);
+        row("mixed case, blanks around", " Rfc2217://[::1]:7001\t", "::1", 7001);
+        row("upper case, no port", "RFC2217://127.0.0.1", "", 0);
     }
     void addresses() {
         QFETCH(QString, url);

@@ -104,10 +104,6 @@ private slots:
             Outcome::Done, found(28800), foundAt(28800), texts);
         QTest::newRow("through ser2net: 115200")
             << Case(remote({.speed = 115200}), Outcome::Done, found(115200), foundAt(115200));
-        QTest::newRow("through ser2net: 28800, hardware flow") << Case(
-            remote({.speed = 28800, .hardwareFlow = true}), Outcome::Done, found(28800), foundAt(28800));
-        QTest::newRow("through ser2net: 1200")
-            << Case(remote({.speed = 1200}), Outcome::Done, found(1200), foundAt(1200));
         QTest::newRow("a remote port where nothing listens is passed over") << Case(
             unusableRemoteBefore(Ser2Net::Accepter::Rfc2217), Outcome::Done, found(38400), foundAt(38400));
         QTest::newRow("a plain TCP relay is passed over") << Case(

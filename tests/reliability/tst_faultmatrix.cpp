@@ -86,7 +86,6 @@ MSComm::OpenResult openedByAnother() {
     return other.open();
 }
 
-// The link's settings say the speed and flow control the printer runs with.
 // The link settings say what the printer runs at, or the speed switch they owe it is sent where it runs.
 bool agree(const SharedState& state, Sim::SimulatedPrinter& printer) {
     const auto at = [&](const QString& speed, qint16 handshake) {

@@ -24,13 +24,8 @@ RawPty::RawPty() {
 }
 
 RawPty::~RawPty() {
-    closeMaster();
-    if (m_slave >= 0) ::close(m_slave);
-}
-
-void RawPty::closeMaster() {
     if (m_master >= 0) ::close(m_master);
-    m_master = -1;
+    if (m_slave >= 0) ::close(m_slave);
 }
 
 void RawPty::write(const QByteArray& bytes) {

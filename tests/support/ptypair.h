@@ -8,11 +8,9 @@ class RawPty {
 public:
     RawPty();
     ~RawPty();
-    bool isValid() const { return m_master >= 0; }
     QString slavePath() const { return m_slavePath; }
     void write(const QByteArray& bytes);
     QByteArray readAll(); // what the application wrote, once the line has been quiet for a moment
-    void closeMaster();   // the device vanishes
 
 private:
     int m_master = -1;
