@@ -43,7 +43,8 @@ public:
             m_taken = true;
             QMetaObject::invokeMethod(this, m_end, Qt::QueuedConnection);
         }
-        *result = 0;
+        // The event loop hands posted messages to the filters with no place for a result.
+        if (result) *result = 0;
         return true;
     }
 
