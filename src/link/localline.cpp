@@ -62,7 +62,8 @@ bool LocalLine::write(const QByteArray& bytes) {
 
 void LocalLine::discardInput() {
     m_port.clear(QSerialPort::Input);
-    m_port.readAll();
+    // A line that failed under the clear has closed itself already.
+    if (m_port.isOpen()) m_port.readAll();
 }
 
 void LocalLine::handleError(QSerialPort::SerialPortError error) {

@@ -219,6 +219,20 @@ void Wizard::takeEndRequests(bool bounded) {
     // Qt asks for the data first and quits afterwards; the printer is put back at the first of the two.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { endAsAsked(); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Wizard::endAsAsked);
+    qApp->installEventFilter(this);
+}
+
+// The session manager's last word (X11's Die, Windows' WM_ENDSESSION) reaches the program as a quit from
+// the system, and Qt would answer it by closing every window: the monitor's close box would leave the
+// printer at 57600 and show the sensor page again, which keeps the program running. Such a quit is taken
+// as the end the system asks for instead. The program's own quit, once it is ending, passes (Qt sends it
+// the same way).
+bool Wizard::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == qApp && event->type() == QEvent::Quit && !m_ending) {
+        endAsAsked();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void Wizard::letPortGo() {

@@ -93,6 +93,9 @@ public:
     static constexpr int kSystemEndMs = 2000;
     void setEndRoutine(std::function<void()> routine) { m_endRoutine = std::move(routine); }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     static void useDialogFont();
     template <class T> T& load(QPointer<T>& slot);

@@ -1,17 +1,14 @@
 // veltaro-cli check as an estate meets it: printers in every state on pseudo-terminals and behind a real
-// ser2net, judged by the results, the exit status and what each printer heard; the results read by the
-// real programs that watch estates (promtool, node_exporter, ansible-playbook).
+// ser2net, judged by the results, the exit status and what each printer heard. The programs that watch
+// estates reading the results: tests/scripts/estate.sh.
 #include "link/mscomm.h"
 #include "simulatedprinter.h"
 #include "support/cliprocess.h"
 #include "support/ptypair.h"
 #include "support/ser2net.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QtTest>
 
@@ -45,8 +42,6 @@ void freezeCheckOf(const QString& port) {
     }
 }
 
-#define REQUIRE_PROGRAM(name)                                                                                \
-    if (QStandardPaths::findExecutable(name).isEmpty()) QSKIP(name " is not installed (scripts/setup)")
 } // namespace
 
 class TestCheck : public QObject {
@@ -76,17 +71,6 @@ class TestCheck : public QObject {
         for (const auto& p : m_printers)
             heard += writingCommandsHeard(*p);
         return heard;
-    }
-    // Two printers, one of them behind ser2net, checked into a Prometheus file.
-    QString exposition(const QString& path) {
-        const QString local = printer({.paperPresent = true, .nearEnd = true});
-        const QString remote = printer({.speed = 19200, .paperPresent = true}, true);
-        if (remote.isEmpty()) return {};
-        const Run r = check({"--port", local, "--port", remote, "--prometheus", path});
-        if (r.exitCode != 0) qWarning() << r.out << r.err;
-        QFile file(path);
-        return r.exitCode == 0 && file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
-                                                                 : QString();
     }
 
 private slots:
@@ -267,109 +251,6 @@ private slots:
         QVERIFY2(r.err.contains(told) && r.err.contains("usage: veltaro-cli check"), qPrintable(r.err));
         QCOMPARE(r.out, QString());
         QVERIFY(m_printers.back()->transcript().isEmpty());
-    }
-
-    // The file passes promtool's own check, and a real node_exporter started on a free loopback port serves
-    // its values.
-    void prometheusFile() {
-        REQUIRE_PROGRAM("promtool");
-        const QString exporter = QStandardPaths::findExecutable("prometheus-node-exporter");
-        if (exporter.isEmpty()) QSKIP("prometheus-node-exporter is not installed (scripts/setup)");
-        QTemporaryDir dir;
-        const QString text = exposition(dir.filePath("veltaro.prom"));
-        QVERIFY(!text.isEmpty());
-        QProcess promtool;
-        promtool.setStandardInputFile(dir.filePath("veltaro.prom"));
-        promtool.start("promtool", {"check", "metrics"});
-        QVERIFY(promtool.waitForFinished(30000));
-        QVERIFY2(promtool.exitCode() == 0,
-                 promtool.readAllStandardError() + promtool.readAllStandardOutput());
-
-        const quint16 port = Ser2Net::freePort();
-        QProcess node;
-        node.start(exporter, {QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port),
-                              "--collector.disable-defaults", "--collector.textfile",
-                              "--collector.textfile.directory=" + dir.path()});
-        QVERIFY(node.waitForStarted());
-        QNetworkAccessManager network;
-        QString served;
-        QVERIFY(serveUntil(
-            [&] {
-                std::unique_ptr<QNetworkReply> reply(network.get(
-                    QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/metrics").arg(port)))));
-                serveUntil([&] { return reply->isFinished(); }, 5000);
-                served = QString::fromUtf8(reply->readAll());
-                return served.contains("veltaro_");
-            },
-            20000));
-        node.terminate();
-        node.waitForFinished(5000);
-        const QString local = QRegularExpression::escape(m_printers.front()->devicePath());
-        const QString remote = QRegularExpression::escape(m_servers.front()->url());
-        for (const QString& expected :
-             {QStringLiteral("^veltaro_near_end\\{[^}]*name=\"SIM-80 Receipt\",port=\"%1\"\\} 1$"),
-              QStringLiteral("^veltaro_speed_bauds\\{device=\"%2\",[^}]*port=\"%2\"\\} 19200$"),
-              QStringLiteral("^veltaro_sensor_threshold\\{[^}]*level=\"paper\",[^}]*port=\"%1\"\\} 115$"),
-              QStringLiteral("^veltaro_check_success\\{[^}]*port=\"%2\"\\} 1$")})
-            QVERIFY2(QRegularExpression(QString(expected).replace("%1", local).replace("%2", remote),
-                                        QRegularExpression::MultilineOption)
-                         .match(served)
-                         .hasMatch(),
-                     qPrintable(expected + "\n" + served));
-        QVERIFY(served.contains("\nnode_textfile_scrape_error 0\n"));
-    }
-
-    // The playbook with the real ansible-playbook on three hosts (each its own printer: healthy, near end,
-    // gone): one report with all three, no change, no failed host.
-    void ansiblePlaybook() {
-        REQUIRE_PROGRAM("ansible-playbook");
-        QTemporaryDir dir;
-        const QStringList ports{printer({.paperPresent = true}),
-                                printer({.paperPresent = true, .nearEnd = true}), "/dev/veltaro-gone"};
-        QFile inventory(dir.filePath("inventory.yml"));
-        QVERIFY(inventory.open(QIODevice::WriteOnly));
-        QString hosts = "all:\n  hosts:\n";
-        for (int i = 0; i < 3; ++i)
-            hosts += QStringLiteral("    till-%1:\n      ansible_connection: local\n      veltaro_cli: %2\n"
-                                    "      veltaro_ports: ['%3']\n")
-                         .arg(i + 1)
-                         .arg(VELTARO_CLI, ports[i]);
-        inventory.write(hosts.toUtf8());
-        inventory.close();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", dir.path()); // ansible's own temporary files
-        environment.insert("ANSIBLE_NOCOLOR", "1");
-        const Run r = runServing(
-            "ansible-playbook",
-            {"-i", inventory.fileName(), VELTARO_SOURCE_DIR "/contrib/ansible/printer-check.yml", "-e",
-             "report_dir=" + dir.path()},
-            [](QProcess&) {}, 120000, environment);
-        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
-        for (int i = 1; i <= 3; ++i)
-            QVERIFY2(QRegularExpression(
-                         QStringLiteral("till-%1 +: ok=\\d+ +changed=0 +unreachable=0 +failed=0").arg(i))
-                         .match(r.out)
-                         .hasMatch(),
-                     qPrintable(r.out));
-        QFile json(dir.filePath("printers.json"));
-        QVERIFY(json.open(QIODevice::ReadOnly));
-        QMap<QString, QJsonObject> byHost;
-        for (const QJsonValue& v : QJsonDocument::fromJson(json.readAll()).array())
-            byHost.insert(v.toObject().value("host").toString(), v.toObject());
-        QCOMPARE(byHost.keys(), (QStringList{"till-1", "till-2", "till-3"}));
-        QCOMPARE(byHost["till-1"].value("near_end"), QJsonValue(false));
-        QCOMPARE(byHost["till-2"].value("near_end"), QJsonValue(true));
-        QCOMPARE(byHost["till-3"].value("reason").toString(), QString("port missing"));
-        QFile csv(dir.filePath("printers.csv"));
-        QVERIFY(csv.open(QIODevice::ReadOnly));
-        const QStringList rows = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(rows.size(), 4);
-        QVERIFY2(rows[0].startsWith("host,port,label,device,found,reason,name,speed"), qPrintable(rows[0]));
-        QVERIFY2(rows.filter(QRegularExpression("^till-2,.*,true,true,true,reflective,")).size() == 1,
-                 qPrintable(rows.join('\n')));
-        QCOMPARE(rows.filter(QRegularExpression("^till-3,/dev/veltaro-gone,,.*,false,port missing,")).size(),
-                 1);
-        QCOMPARE(writingHeard(), QStringList());
     }
 };
 

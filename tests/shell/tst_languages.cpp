@@ -140,15 +140,6 @@ QStringList faults(Wizard& wizard, const QTranslator* ours) {
     return faults;
 }
 
-// Every text 40% longer: what a longer language would still find too narrow.
-class Lengthened : public QTranslator {
-public:
-    bool isEmpty() const override { return false; }
-    QString translate(const char*, const char* source, const char*, int) const override {
-        return source + QString(int(qstrlen(source)) * 2 / 5, QLatin1Char('x'));
-    }
-};
-
 } // namespace
 
 class TstLanguages : public QObject {
@@ -193,16 +184,6 @@ private slots:
         SensorSteps::printerAtStep2(bench);
         const QStringList found = faults(bench.wizard(), ours.isEmpty() ? nullptr : &ours);
         QVERIFY2(found.isEmpty(), qPrintable(found.join('\n')));
-    }
-
-    // Not a failure: what would not make room in a language 40% longer than English.
-    void lengthened() {
-        Lengthened longer;
-        QCoreApplication::installTranslator(&longer);
-        Bench bench;
-        SensorSteps::printerAtStep2(bench);
-        for (const QString& line : faults(bench.wizard(), nullptr))
-            qInfo("40%% longer: %s", qPrintable(line));
     }
 };
 
