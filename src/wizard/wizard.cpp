@@ -191,7 +191,8 @@ void Wizard::deleteUnloaded() {
 }
 
 void Wizard::closeBox(Page* page) {
-    if (m_ending || !page || page->isUnloaded()) return;
+    // A close box while the system's end puts the printer back would cancel the restore's wait.
+    if (m_ending || m_endAsked || !page || page->isUnloaded()) return;
     if (page->lifetime() == Page::Lifetime::WholeRun) {
         page->Form_Unload();
         return;
@@ -245,7 +246,7 @@ void Wizard::letPortGo() {
 }
 
 void Wizard::endAsAsked() {
-    if (m_ending) return;
+    if (m_ending || std::exchange(m_endAsked, true)) return;
     if (m_boundedEnd) {
         // A printer that never takes the restore, or a port that blocks, must not hold a shutdown: the
         // system would end the process harder a moment later anyway, with nothing put back.

@@ -115,5 +115,6 @@ private:
     QTimer m_deleteTimer;
     bool m_ending = false;
     bool m_boundedEnd = false;
+    bool m_endAsked = false; // the system's end is under way (the monitor putting the printer back)
     std::function<void()> m_endRoutine;
 };
