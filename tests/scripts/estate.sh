@@ -19,7 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "$1"; shift; for file in "$@"; do echo "--- $file"; cat "$file"; done; exit 1; }
-free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+. "$(dirname "$0")/loopback.sh"
 
 # The printers' own entries, out of the tool's sight; the tool's port folder names nothing that exists.
 export XDG_CONFIG_HOME=$work/config HOME=$work ANSIBLE_NOCOLOR=1
@@ -37,22 +37,8 @@ printer 2 --paper --near-end; near_end=$device
 printer 3 --paper --speed 19200; far=$device
 
 # The third behind ser2net, as a kiosk shares its printer.
-server_port=$(free_port)
-cat >"$work/ser2net.yaml" <<EOF
-connection: &printer
-  accepter: telnet(rfc2217),tcp,127.0.0.1,$server_port
-  connector: serialdev,$far,9600n81,local
-  options:
-    max-connections: 1
-    chardelay: false
-EOF
-PATH=$PATH:/usr/sbin ser2net -n -d -c "$work/ser2net.yaml" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-  grep -q "$(printf ':%04X 00000000:0000 0A' "$server_port")" /proc/net/tcp && break
-  sleep 0.1
-done
-remote=rfc2217://127.0.0.1:$server_port
+share_device "$far" "$work"
+pids+=("$server_pid")
 
 # The metrics file: promtool's check, then node_exporter's textfile collector serving it.
 mkdir "$work/metrics"

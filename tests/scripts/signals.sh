@@ -8,6 +8,7 @@
 # with 1.
 set -euo pipefail
 soak=$1 sim=$2
+. "$(dirname "$0")/loopback.sh"
 work=$(mktemp -d)
 sim_pid="" wizard_pid="" server_pid="" far_pid="" manager_pid="" screen_pid=""
 cleanup() {
@@ -101,22 +102,8 @@ mkdir "$work/far"
 "$sim" --port 4 --speed 9600 --port-folder "$work/far" --verbose >"$work/far.log" 2>&1 &
 far_pid=$!
 for _ in $(seq 100); do [ -e "$work/far/COM4" ] && break; sleep 0.1; done
-server_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat >"$work/ser2net.yaml" <<EOF
-connection: &printer
-  accepter: telnet(rfc2217),tcp,127.0.0.1,$server_port
-  connector: serialdev,$(readlink "$work/far/COM4"),9600n81,local
-  options:
-    max-connections: 1
-    chardelay: false
-EOF
-PATH=$PATH:/usr/sbin ser2net -n -d -c "$work/ser2net.yaml" >/dev/null 2>&1 &
-server_pid=$!
-for _ in $(seq 100); do
-  grep -q "$(printf ':%04X 00000000:0000 0A' "$server_port")" /proc/net/tcp && break
-  sleep 0.1
-done
-echo "rfc2217://127.0.0.1:$server_port" >"$ports/COM4"
+share_device "$(readlink "$work/far/COM4")" "$work"
+echo "$remote" >"$ports/COM4"
 start_monitor 4 || { echo "frozen server: the monitor did not start"; cat "$work/wizard.log"; exit 1; }
 sleep 0.5
 kill -STOP "$server_pid"
